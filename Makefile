@@ -1,0 +1,32 @@
+# Two commands for a newcomer: `make run` and `make test`.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: all build run test bench deps-build deps-test deps-run clean
+
+all: build
+
+build: deps-build
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: deps-test build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps-build
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tavrin_bench
+	$(BUILD_DIR)/bench/tavrin_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+deps-build:
+	@scripts/install-deps.sh build
+
+deps-test:
+	@scripts/install-deps.sh test
+
+deps-run:
+	@scripts/install-deps.sh run
+
+clean:
+	rm -rf $(BUILD_DIR)

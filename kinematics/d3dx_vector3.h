@@ -1,0 +1,24 @@
+// A position or per-axis factor of three 32-bit floats, in model units or
+// pixels depending on where it is used.
+#pragma once
+
+struct D3DXVECTOR3 {
+    float x;
+    float y;
+    float z;
+
+    // Left unset, like the plain record it stands for; every owner that
+    // keeps one initialises it.
+    D3DXVECTOR3() = default;
+    D3DXVECTOR3(float x, float y, float z) : x(x), y(y), z(z) {}
+
+    // Componentwise float sum, each component rounded on its own.
+    D3DXVECTOR3 operator+(const D3DXVECTOR3& other) const {
+        return D3DXVECTOR3(x + other.x, y + other.y, z + other.z);
+    }
+};
+
+// Componentwise float product: model offsets times pixels per unit.
+inline D3DXVECTOR3 ComponentProduct(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+    return D3DXVECTOR3(a.x * b.x, a.y * b.y, a.z * b.z);
+}

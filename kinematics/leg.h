@@ -1,0 +1,46 @@
+// The one leg on the screen: where its root is drawn, pixels per model unit,
+// the requested foot target, the solved joint chain, and the cloud of grid
+// points the foot can reach at the current depth.
+#pragma once
+
+#include <vector>
+
+#include "kinematics/d3dx_vector3.h"
+#include "platform/win32.h"
+
+typedef std::vector<D3DXVECTOR3> PointList;
+
+class Leg {
+public:
+    D3DXVECTOR3 origin{0, 0, 0};       // pixels
+    D3DXVECTOR3 scale{0, 0, 0};        // pixels per model unit
+    D3DXVECTOR3 target{0, 0, 0};       // model units, y downwards
+    PointList workspace;               // reachable grid points of the slice
+    bool workspaceReady = false;
+    D3DXVECTOR3 rootOffset{0, 0, 0};
+    D3DXVECTOR3 kneeOffset{0, 0, 0};
+    D3DXVECTOR3 footOffset{0, 0, 0};
+    PointList joints;                  // root, knee, foot in pixels
+    bool outOfRange = true;
+    HDC frontDC = nullptr;             // borrowed, never released here
+    HDC workspaceDC = nullptr;         // borrowed, never released here
+
+    ~Leg();
+
+    void SetOrigin(D3DXVECTOR3 value);
+    void SetOrigin(float x, float y, float z);
+    void SetScale(D3DXVECTOR3 value);
+    void SetScale(float x, float y, float z);
+    void SetTarget(D3DXVECTOR3 value);
+    void SetTarget(float x, float y, float z);
+    void SetFrontDC(HDC dc);
+    void SetWorkspaceDC(HDC dc);
+
+    void Solve();
+    void BuildJoints();
+    void ComputeWorkspace();
+
+    void DrawAxes();
+    void DrawWorkspace();
+    void DrawLeg();
+};

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, the Debian/Ubuntu packages that a goal needs and
+# that are missing. Goals: build, run, test. Runs apt-get as root or through
+# sudo; does nothing when everything is already there.
+set -euo pipefail
+
+goal=${1:-build}
+packages=(cmake g++ make pkg-config libsdl2-dev)
+case "$goal" in
+  build) ;;
+  run) packages+=() ;;
+  test) packages+=(googletest libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick) ;;
+  *) echo "install-deps.sh: unknown goal '$goal' (build, run or test)" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -eq 0 ]]; then
+  sudo=()
+elif command -v sudo >/dev/null; then
+  sudo=(sudo)
+else
+  echo "install-deps.sh: missing packages ${missing[*]}; run as root or install sudo" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"

@@ -1,0 +1,126 @@
+// Runs the built tavrin-ik and checks what it prints and how it exits.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// `args` is pasted into a shell command line, already quoted as needed.
+ToolRun RunTool(const std::string& args) {
+    std::string errPath = ::testing::TempDir() + "tavrin_ik_stderr.txt";
+    std::string command = std::string("'") + TAVRIN_IK_PATH + "' " + args + " 2>'" + errPath + "'";
+    ToolRun run{-1, "", ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadFile(errPath);
+    return run;
+}
+
+TEST(TavrinIkTest, SolveInRangePrintsAnglesAndKnee) {
+    ToolRun r = RunTool("solve 10 15 5");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(
+        "{\"target\":[10,15,5],\"outOfRange\":false,\"reach\":11.18034,\"distance\":18.708286,"
+        "\"yawDeg\":64,\"hipDeg\":91,\"kneeDeg\":94,\"knee\":[9.998477,-0.17452404,-4.383044]}\n",
+        r.out);
+    EXPECT_EQ("", r.err);
+}
+
+TEST(TavrinIkTest, SolveOutOfRangeOmitsAnglesAndKnee) {
+    ToolRun r = RunTool("solve 25.01 0 -0");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("{\"target\":[25.01,0,-0],\"outOfRange\":true,\"reach\":25.01,\"distance\":25.01}\n", r.out);
+}
+
+TEST(TavrinIkTest, SweepListsPointsInShortestFloatText) {
+    ToolRun r = RunTool("sweep 0");
+    EXPECT_EQ(0, r.status);
+    size_t lines = 0;
+    for (char c : r.out) lines += c == '\n';
+    EXPECT_EQ(380972u, lines);
+    EXPECT_EQ(0u, r.out.rfind("1.0499059,-24.95\n", 0));
+    const std::string last = "0.04990576,24.999811\n";
+    ASSERT_GE(r.out.size(), last.size());
+    EXPECT_EQ(last, r.out.substr(r.out.size() - last.size()));
+}
+
+TEST(TavrinIkTest, SweepCountsEachDepth) {
+    ToolRun r = RunTool("sweep --count 0 25 -25 +0");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("380972\n0\n0\n380972\n", r.out);
+}
+
+TEST(TavrinIkTest, HelpGoesToStandardOutput) {
+    ToolRun r = RunTool("--help");
+    EXPECT_EQ(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("usage: tavrin-ik solve X Y Z"));
+    EXPECT_EQ("", r.err);
+}
+
+TEST(TavrinIkTest, BadInputNamesTheArgumentAndExitsWithTwo) {
+    const struct {
+        const char* args;
+        const char* message;
+    } rows[] = {
+        {"", "missing command"},
+        {"jump 1 2 3", "unknown command: 'jump'"},
+        {"--verbose", "unknown option: '--verbose'"},
+        {"solve 1 2", "solve needs X Y Z"},
+        {"solve 1 2 3 4", "unexpected argument: '4'"},
+        {"solve 1 two 3", "not a finite number: 'two'"},
+        {"solve 1 2 nan", "not a finite number: 'nan'"},
+        {"solve inf 2 3", "not a finite number: 'inf'"},
+        {"solve 1e39 2 3", "not a finite number: '1e39'"},
+        {"solve '' 2 3", "not a finite number: ''"},
+        {"solve 1.5x 2 3", "not a finite number: '1.5x'"},
+        {"solve +-1 2 3", "not a finite number: '+-1'"},
+        {"sweep", "sweep needs a depth Z"},
+        {"sweep --count", "sweep needs a depth Z"},
+        {"sweep 1 2", "unexpected argument: '2'"},
+        {"sweep --fast 1", "unknown option: '--fast'"},
+        {"sweep --count 1 --x", "unknown option: '--x'"},
+        {"sweep 0x10", "not a finite number: '0x10'"},
+    };
+    for (const auto& row : rows) {
+        ToolRun r = RunTool(row.args);
+        EXPECT_EQ(2, r.status) << row.args;
+        EXPECT_EQ("", r.out) << row.args;
+        EXPECT_EQ(0u, r.err.find(std::string("tavrin-ik: ") + row.message + "\n")) << row.args << "\n" << r.err;
+        EXPECT_NE(std::string::npos, r.err.find("usage:")) << row.args;
+    }
+}
+
+TEST(TavrinIkTest, HugeArgumentGivesAShortOneLineMessage) {
+    ToolRun r = RunTool("solve " + std::string(100000, '7') + " 2 3");
+    EXPECT_EQ(2, r.status);
+    std::string first = r.err.substr(0, r.err.find('\n'));
+    EXPECT_LT(first.size(), 120u);
+    EXPECT_NE(std::string::npos, first.find("not a finite number"));
+}
+
+}  // namespace

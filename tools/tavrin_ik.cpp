@@ -1,0 +1,159 @@
+// tavrin-ik: the leg's numbers without the window.
+//   tavrin-ik solve X Y Z          one JSON line for the foot target
+//   tavrin-ik sweep Z              the reachable grid points at depth Z
+//   tavrin-ik sweep --count Z...   the number of those points per depth
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "kinematics/ik_solver.h"
+#include "kinematics/leg.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: tavrin-ik solve X Y Z\n"
+    "       tavrin-ik sweep Z\n"
+    "       tavrin-ik sweep --count Z [Z ...]\n"
+    "       tavrin-ik --help\n"
+    "\n"
+    "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
+    "       in model units as one line of JSON; y points down, z is the depth.\n"
+    "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
+    "       or with --count only how many there are, one line per depth.\n";
+
+const int kUsageError = 2;
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "tavrin-ik: %s\n%s", message.c_str(), kUsage);
+    return kUsageError;
+}
+
+// Quotes an argument for an error message, cut short so that a huge
+// argument still gives a one-line message of sensible length.
+std::string Quote(const char* text) {
+    std::string s(text);
+    const size_t limit = 40;
+    if (s.size() > limit) s = s.substr(0, limit) + "...";
+    std::string quoted = "'";
+    for (char c : s) quoted += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    return quoted + "'";
+}
+
+// A finite float written in decimal or exponent form, with an optional sign.
+bool ParseFloat(const char* text, float& value) {
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    // from_chars takes a leading '-' but not a '+'.
+    if (*begin == '+') {
+        ++begin;
+        if (*begin == '-') return false;
+    }
+    auto result = std::from_chars(begin, end, value, std::chars_format::general);
+    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+std::string FloatText(float value) {
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+bool ParseNumbers(char** args, int count, std::vector<float>& numbers, std::string& error) {
+    for (int i = 0; i < count; ++i) {
+        float value;
+        if (!ParseFloat(args[i], value)) {
+            error = "not a finite number: " + Quote(args[i]);
+            return false;
+        }
+        numbers.push_back(value);
+    }
+    return true;
+}
+
+int Solve(const std::vector<float>& v) {
+    LegPose pose;
+    pose.SetTarget(D3DXVECTOR3(v[0], v[1], v[2]));
+    IKSolver IK;
+    IK.Solve(pose);
+    std::string line = "{\"target\":[" + FloatText(pose.x) + "," + FloatText(pose.y) + "," +
+                       FloatText(pose.z) + "],\"outOfRange\":" + (IK.outOfRange ? "true" : "false") +
+                       ",\"reach\":" + FloatText(pose.reach) + ",\"distance\":" + FloatText(pose.distance);
+    if (!IK.outOfRange) {
+        line += ",\"yawDeg\":" + std::to_string(pose.yawDeg) + ",\"hipDeg\":" + std::to_string(pose.hipDeg) +
+                ",\"kneeDeg\":" + std::to_string(pose.kneeDeg) + ",\"knee\":[" + FloatText(pose.kneeX) + "," +
+                FloatText(pose.kneeY) + "," + FloatText(pose.kneeZ) + "]";
+    }
+    line += "}\n";
+    std::fputs(line.c_str(), stdout);
+    return 0;
+}
+
+void SweepInto(Leg& leg, float depth) {
+    leg.workspaceReady = false;
+    leg.SetTarget(D3DXVECTOR3(0, 0, depth));
+    leg.ComputeWorkspace();
+}
+
+int Sweep(float depth) {
+    Leg leg;
+    SweepInto(leg, depth);
+    std::string out;
+    out.reserve(leg.workspace.size() * 24);
+    for (const D3DXVECTOR3& p : leg.workspace) {
+        out += FloatText(p.x);
+        out += ',';
+        out += FloatText(p.y);
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
+int SweepCounts(const std::vector<float>& depths) {
+    Leg leg;
+    for (float depth : depths) {
+        SweepInto(leg, depth);
+        std::printf("%zu\n", leg.workspace.size());
+    }
+    return 0;
+}
+
+int Run(int argc, char** argv) {
+    if (argc < 2) return UsageError("missing command");
+    std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    std::vector<float> numbers;
+    std::string error;
+    if (command == "solve") {
+        if (argc < 5) return UsageError("solve needs X Y Z");
+        if (argc > 5) return UsageError("unexpected argument: " + Quote(argv[5]));
+        if (!ParseNumbers(argv + 2, 3, numbers, error)) return UsageError(error);
+        return Solve(numbers);
+    }
+    if (command == "sweep") {
+        bool count = argc > 2 && std::strcmp(argv[2], "--count") == 0;
+        int first = count ? 3 : 2;
+        for (int i = first; i < argc; ++i) {
+            if (std::strncmp(argv[i], "--", 2) == 0) return UsageError("unknown option: " + Quote(argv[i]));
+        }
+        if (argc <= first) return UsageError("sweep needs a depth Z");
+        if (!count && argc > 3) return UsageError("unexpected argument: " + Quote(argv[3]));
+        if (!ParseNumbers(argv + first, argc - first, numbers, error)) return UsageError(error);
+        return count ? SweepCounts(numbers) : Sweep(numbers[0]);
+    }
+    if (command.size() > 1 && command[0] == '-') return UsageError("unknown option: " + Quote(argv[1]));
+    return UsageError("unknown command: " + Quote(argv[1]));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return Run(argc, argv);
+}
