@@ -1,7 +1,8 @@
 #include "kinematics/ik_solver.h"
 
-#include <climits>
 #include <cmath>
+
+#include "kinematics/truncate.h"
 
 namespace {
 
@@ -27,13 +28,7 @@ void LegPose::SetTarget(D3DXVECTOR3 target) {
 }
 
 int ToDegrees(float radians) {
-    double degrees = static_cast<double>(radians) * kDegreesPerRadian;
-    // Truncation keeps every value in (INT_MIN - 1, INT_MAX + 1); the negated
-    // test also catches NaN.
-    if (!(degrees > -2147483649.0 && degrees < 2147483648.0)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(degrees);
+    return TruncateToInt(static_cast<double>(radians) * kDegreesPerRadian);
 }
 
 void IKSolver::ComputeReach(LegPose& pose) {
