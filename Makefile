@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test bench deps-build deps-test deps-run clean
+.PHONY: all build run test bench windows deps-build deps-test deps-run clean
 
 all: build
 
@@ -11,8 +11,12 @@ build: deps-build
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: deps-test build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+test: deps-test
+	JOBS=$(JOBS) scripts/test-all.sh
+
+windows: deps-test
+	cmake -S . -B build-win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
+	cmake --build build-win32 -j $(JOBS) --target tavrin tavrin-ik
 
 bench: deps-build
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON $(CMAKE_FLAGS)

@@ -9,7 +9,8 @@ packages=(cmake g++ make pkg-config libsdl2-dev)
 case "$goal" in
   build) ;;
   run) packages+=() ;;
-  test) packages+=(googletest libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick) ;;
+  test) packages+=(googletest libgtest-dev libbenchmark-dev libx11-dev xvfb xauth xdotool x11-utils imagemagick
+                  clang libclang-rt-14-dev g++-mingw-w64-i686 wine wine32:i386) ;;
   *) echo "install-deps.sh: unknown goal '$goal' (build, run or test)" >&2; exit 2 ;;
 esac
 
@@ -29,5 +30,9 @@ else
   exit 1
 fi
 echo "Installing: ${missing[*]}"
+# Wine runs the 32-bit Windows build, which needs the i386 architecture.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -q
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"

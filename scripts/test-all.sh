@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds and runs every test suite: the native Release build (unit, headless
+# program, window end-to-end and Windows parity tests), the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit Windows build
+# under Wine, and the fuzz targets. Runs them all, then fails if any failed.
+set -u
+cd "$(dirname "$0")/.."
+jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
+passed=0 failed=0 broken=()
+
+configure_and_build() {  # DIR [cmake args...]
+  local dir=$1; shift
+  mkdir -p "$dir"
+  if ! cmake -S . -B "$dir" "$@" >"$dir/configure.log" 2>&1; then
+    cat "$dir/configure.log"
+    return 1
+  fi
+  if ! cmake --build "$dir" -j "$jobs" >"$dir/build.log" 2>&1; then
+    grep -E "error|Error" "$dir/build.log" | head -n 40
+    return 1
+  fi
+}
+
+run_suite() {  # NAME DIR [ctest args...]
+  local name=$1 dir=$2; shift 2
+  echo "=== $name"
+  local log
+  log=$(mktemp)
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" "$@") 2>&1 | tee "$log"
+  local line p f
+  line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
+  if [ -n "$line" ]; then
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    p=$(( $(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line") - f ))
+    passed=$((passed + p)) failed=$((failed + f))
+    [ "$f" -eq 0 ] || broken+=("$name")
+  else
+    failed=$((failed + 1)) broken+=("$name")
+  fi
+  rm -f "$log"
+}
+
+configure_and_build build -DCMAKE_BUILD_TYPE=Release || { echo "native build failed"; exit 1; }
+
+if command -v i686-w64-mingw32-g++-posix >/dev/null; then
+  configure_and_build build-win32 -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake || broken+=("windows build")
+fi
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON || broken+=("sanitizer build")
+if command -v clang++ >/dev/null; then
+  CC=clang CXX=clang++ configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_FUZZ=ON \
+    || broken+=("fuzz build")
+fi
+
+run_suite "native" build
+run_suite "sanitizers" build-asan -E "window_e2e|windows_"
+[ -f build-win32/CTestTestfile.cmake ] && WINEDEBUG=-all run_suite "windows under wine" build-win32
+[ -f build-fuzz/CTestTestfile.cmake ] && run_suite "fuzz" build-fuzz -R fuzz
+
+echo
+if [ ${#broken[@]} -gt 0 ]; then
+  echo "failing: ${broken[*]}"
+fi
+echo "all suites: $passed passed, $failed failed"
+[ ${#broken[@]} -eq 0 ] && [ "$failed" -eq 0 ]
