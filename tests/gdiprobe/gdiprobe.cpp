@@ -76,13 +76,16 @@ struct Probe {
     HGDIOBJ srcOld = nullptr;
     Palette palette;
 
+    void ReleaseSource() {
+        if (!srcDc) return;
+        SelectObject(srcDc, srcOld);
+        DeleteObject(srcBitmap);
+        DeleteDC(srcDc);
+        srcDc = nullptr;
+    }
+
+    // Releases the drawing DC; the blt source stays until the end.
     void Release() {
-        if (srcDc) {
-            SelectObject(srcDc, srcOld);
-            DeleteObject(srcBitmap);
-            DeleteDC(srcDc);
-            srcDc = nullptr;
-        }
         if (!dc) return;
         SelectObject(dc, oldPen);
         SelectObject(dc, oldBrush);
@@ -223,6 +226,20 @@ int main(int argc, char** argv) {
             probe.Mono();
             continue;
         }
+        if (cmd == "source") {
+            int w = static_cast<int>(Number(p));
+            int h = static_cast<int>(Number(p));
+            probe.ReleaseSource();
+            probe.srcDc = CreateCompatibleDC(nullptr);
+            HDC screen = GetDC(nullptr);
+            probe.srcBitmap = CreateCompatibleBitmap(screen, w, h);
+            ReleaseDC(nullptr, screen);
+            probe.srcOld = SelectObject(probe.srcDc, probe.srcBitmap);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) SetPixel(probe.srcDc, x, y, RGB(1, x, y));
+            }
+            continue;
+        }
         if (!probe.dc) {
             std::printf("error: no bitmap before '%s'\n", cmd.c_str());
             continue;
@@ -320,22 +337,6 @@ int main(int argc, char** argv) {
             std::printf("height %ld ascent %ld descent %ld internal %ld external %ld ave %ld max %ld\n",
                         tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmInternalLeading,
                         tm.tmExternalLeading, tm.tmAveCharWidth, tm.tmMaxCharWidth);
-        } else if (cmd == "source") {
-            int w = static_cast<int>(Number(p));
-            int h = static_cast<int>(Number(p));
-            if (probe.srcDc) {
-                SelectObject(probe.srcDc, probe.srcOld);
-                DeleteObject(probe.srcBitmap);
-                DeleteDC(probe.srcDc);
-            }
-            probe.srcDc = CreateCompatibleDC(nullptr);
-            HDC screen = GetDC(nullptr);
-            probe.srcBitmap = CreateCompatibleBitmap(screen, w, h);
-            ReleaseDC(nullptr, screen);
-            probe.srcOld = SelectObject(probe.srcDc, probe.srcBitmap);
-            for (int y = 0; y < h; ++y) {
-                for (int x = 0; x < w; ++x) SetPixel(probe.srcDc, x, y, RGB(1, x, y));
-            }
         } else if (cmd == "blt") {
             int dx = static_cast<int>(Number(p));
             int dy = static_cast<int>(Number(p));
@@ -359,6 +360,7 @@ int main(int argc, char** argv) {
         }
     }
     probe.Release();
+    probe.ReleaseSource();
     if (in != stdin) std::fclose(in);
     return 0;
 }
