@@ -42,6 +42,8 @@ void PaintSpan(void* context, int y, int x0, int x1) {
     for (int x = x0; x < x1; ++x) p->canvas->cells[static_cast<size_t>(y) * p->canvas->width + x] = p->mark;
 }
 
+void IgnoreSpan(void*, int, int, int) {}
+
 long Number(const char*& p) {
     while (*p == ' ' || *p == '\t') ++p;
     char* end = nullptr;
@@ -132,11 +134,17 @@ int main(int argc, char** argv) {
         } else if (cmd == "rect") {
             int l = static_cast<int>(Number(p)), t = static_cast<int>(Number(p));
             int r = static_cast<int>(Number(p)), b = static_cast<int>(Number(p));
-            Paint outlinePaint = {&canvas, penNull ? brushMark : penMark};
+            if (penNull) {
+                // GDI then fills one pixel less on the right and bottom; the
+                // raster functions leave that to their caller.
+                std::printf("unsupported: rect with a null pen\n");
+                continue;
+            }
+            Paint outlinePaint = {&canvas, penMark};
             Paint fillPaint = {&canvas, brushMark};
             raster::SpanSink outline = {&outlinePaint, PaintSpan};
-            raster::SpanSink fill = {&fillPaint, PaintSpan};
-            if (!brushNull || !penNull) raster::RectangleShape(l, t, r, b, penWidth, clip, outline, fill);
+            raster::SpanSink fill = {&fillPaint, brushNull ? IgnoreSpan : PaintSpan};
+            raster::RectangleShape(l, t, r, b, penWidth, clip, outline, fill);
             std::printf("rect -> 1\n");
         } else if (cmd == "dump") {
             for (int y = 0; y < canvas.height; ++y) {
