@@ -1,21 +1,12 @@
-#include "kinematics/grid.h"
-#include "kinematics/ik_solver.h"
 #include "kinematics/leg.h"
+#include "kinematics/sweep.h"
 
 // Lists every grid point of the slice at the target's depth that solves in
 // range, row by row (rising y), each row in rising x, with z stored as 0.
+// The fast sweep gives the list of one solve per grid point without paying
+// for a million solves on every change of depth.
 void Leg::ComputeWorkspace() {
     if (workspaceReady) return;
-    IKSolver IK;
-    LegPose pose;
-    const auto& samples = GridSamples();
-    workspace.clear();
-    for (float y : samples) {
-        for (float x : samples) {
-            pose.SetTarget(D3DXVECTOR3(x, y, target.z));
-            IK.Solve(pose);
-            if (!IK.outOfRange) workspace.push_back(D3DXVECTOR3(x, y, 0));
-        }
-    }
+    FastSweep(target.z, workspace);
     workspaceReady = true;
 }
