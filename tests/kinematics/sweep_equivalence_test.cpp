@@ -1,0 +1,136 @@
+// The fast sweep against the literal one, one full solve per grid point:
+// the same points, bit for bit, in the same order, at many depths.
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "kinematics/leg.h"
+#include "kinematics/sweep.h"
+#include "float_bits.h"
+
+namespace {
+
+std::string PointText(const D3DXVECTOR3& p) {
+    return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ", " + std::to_string(p.z) + ")";
+}
+
+// Compares two lists bit for bit and names the first point where they part.
+::testing::AssertionResult SameBits(const PointList& expected, const PointList& actual) {
+    size_t common = std::min(expected.size(), actual.size());
+    for (size_t i = 0; i < common; ++i) {
+        const D3DXVECTOR3& e = expected[i];
+        const D3DXVECTOR3& a = actual[i];
+        if (FloatBits(e.x) != FloatBits(a.x) || FloatBits(e.y) != FloatBits(a.y) || FloatBits(e.z) != FloatBits(a.z)) {
+            return ::testing::AssertionFailure()
+                   << "point " << i << ": expected " << PointText(e) << ", got " << PointText(a);
+        }
+    }
+    if (expected.size() != actual.size()) {
+        const PointList& longer = expected.size() > actual.size() ? expected : actual;
+        return ::testing::AssertionFailure()
+               << "expected " << expected.size() << " points, got " << actual.size() << "; first extra "
+               << (&longer == &expected ? "expected " : "actual ") << PointText(longer[common]);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Both sweeps at one depth, each into a list that holds stale points.
+void ExpectSameSweep(float depth) {
+    SCOPED_TRACE("depth " + std::to_string(depth) + " (bits " + std::to_string(FloatBits(depth)) + ")");
+    PointList literal(3, D3DXVECTOR3(1, 2, 3));
+    PointList fast(7, D3DXVECTOR3(4, 5, 6));
+    LiteralSweep(depth, literal);
+    FastSweep(depth, fast);
+    EXPECT_TRUE(SameBits(literal, fast));
+}
+
+// Depths at and around the edges of the reachable slices, signed zeros,
+// tiny and huge magnitudes, and values that are no numbers at all.
+const float kEdgeDepths[] = {
+    -26.0f, -25.0f, -24.95f, -0.0f, 0.0f, 1e-30f, -1e-30f, 24.999f, 25.0f, 26.0f,
+    std::nextafter(25.0f, 0.0f), std::nextafter(-25.0f, 0.0f), std::nextafter(25.0f, 26.0f), 24.9f, -24.5f,
+    std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
+    5.0f, -5.0f, 4.9f, 5.1f, 15.0f, -10.0f, 1.0f, 0.05f, -0.025f,
+    1e30f, -1e30f, std::numeric_limits<float>::max(), std::numeric_limits<float>::infinity(),
+    -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
+};
+
+class EdgeDepthSweep : public ::testing::TestWithParam<float> {};
+
+TEST_P(EdgeDepthSweep, MatchesTheLiteralSweep) {
+    ExpectSameSweep(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, EdgeDepthSweep, ::testing::ValuesIn(kEdgeDepths));
+
+// Depths drawn uniformly from [-26, 26] by a fixed generator, in shards that
+// ctest runs side by side. The mapping from the generator's words to floats
+// is spelled out here so that every platform draws the same depths.
+constexpr int kRandomShards = 8;
+constexpr int kDepthsPerShard = 24;
+
+std::vector<float> RandomDepths(int shard) {
+    std::mt19937 words(20240611u);
+    std::vector<float> depths;
+    for (int i = 0; i < kRandomShards * kDepthsPerShard; ++i) {
+        uint32_t word = static_cast<uint32_t>(words());
+        float depth = static_cast<float>(-26.0 + 52.0 * (static_cast<double>(word) / 4294967296.0));
+        if (i % kRandomShards == shard) depths.push_back(depth);
+    }
+    return depths;
+}
+
+class RandomDepthSweep : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomDepthSweep, MatchesTheLiteralSweep) {
+    std::vector<float> depths = RandomDepths(GetParam());
+    ASSERT_EQ(static_cast<size_t>(kDepthsPerShard), depths.size());
+    for (float depth : depths) ExpectSameSweep(depth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shards, RandomDepthSweep, ::testing::Range(0, kRandomShards));
+
+TEST(RandomDepthsTest, SpreadOverTheWholeRangeOfSlices) {
+    int below = 0, inside = 0, beyond = 0;
+    for (int shard = 0; shard < kRandomShards; ++shard) {
+        for (float depth : RandomDepths(shard)) {
+            ASSERT_GE(depth, -26.0f);
+            ASSERT_LE(depth, 26.0f);
+            float magnitude = std::fabs(depth);
+            (magnitude < 5 ? below : magnitude < 25 ? inside : beyond)++;
+        }
+    }
+    // Slices inside the inner shell, through the body of the reach, and
+    // beyond it are all drawn.
+    EXPECT_GT(below, 10);
+    EXPECT_GT(inside, 100);
+    EXPECT_GT(beyond, 0);
+}
+
+// The leg's sweep is the fast one and keeps the ready flag as before: a
+// ready list is left alone whatever the depth, a stale one is replaced.
+TEST(LegSweepTest, ComputeWorkspaceGivesTheLiteralListAndHonoursTheReadyFlag) {
+    const float depths[] = {7.25f, -18.5f};
+    Leg leg;
+    for (float depth : depths) {
+        SCOPED_TRACE(depth);
+        leg.workspaceReady = false;
+        leg.SetTarget(D3DXVECTOR3(1, 2, depth));
+        leg.ComputeWorkspace();
+        EXPECT_TRUE(leg.workspaceReady);
+        PointList literal;
+        LiteralSweep(depth, literal);
+        EXPECT_TRUE(SameBits(literal, leg.workspace));
+
+        leg.SetTarget(D3DXVECTOR3(1, 2, 0));
+        leg.ComputeWorkspace();
+        EXPECT_TRUE(SameBits(literal, leg.workspace));
+    }
+}
+
+}  // namespace
