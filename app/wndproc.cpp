@@ -1,0 +1,149 @@
+#include <algorithm>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "kinematics/truncate.h"
+#include "render/buffers.h"
+
+namespace {
+
+const float kKeyStep = 1.0f;
+const int kReadoutRightInset = 44;
+const int kReadoutRows[3] = {70, 90, 110};
+const int kReadoutMaxChars = 3;
+
+void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+    leg = new Leg;
+    leg->SetOrigin(origin);
+    leg->SetScale(scale);
+    CreateFrontBuffer();
+    leg->SetFrontDC(frontDC);
+    CreateWorkspaceBuffer();
+    leg->SetWorkspaceDC(workspaceDC);
+    // The leg's own target is still (0, 0, 0): the first slice is depth 0.
+    leg->ComputeWorkspace();
+    leg->DrawWorkspace();
+    PostMessageA(window, WM_REDRAW, wParam, lParam);
+}
+
+// The requested numbers, at most three characters each, at the outer
+// window's width less 44.
+void DrawReadout(HWND window) {
+    RECT rcWind;
+    GetWindowRect(window, &rcWind);
+    POINT ptDiff;
+    ptDiff.x = rcWind.right - rcWind.left;
+    ptDiff.y = rcWind.bottom - rcWind.top;
+    const float components[3] = {target.x, target.y, target.z};
+    for (int i = 0; i < 3; ++i) {
+        std::string text = FormatInt(TruncateToInt(components[i]));
+        int count = static_cast<int>(std::min<size_t>(text.size(), kReadoutMaxChars));
+        TextOutA(frontDC, ptDiff.x - kReadoutRightInset, kReadoutRows[i], text.c_str(), count);
+    }
+}
+
+// One complete frame: background and cloud, then the leg for the target or,
+// when that is out of reach, for the last target that solved.
+void OnRedraw(HWND window) {
+    ClearFrontBuffer();
+    CopyWorkspaceToFront(workspaceDC, frontDC);
+    leg->SetTarget(target);
+    leg->Solve();
+    if (leg->outOfRange) {
+        leg->SetTarget(lastValidTarget);
+        leg->Solve();
+        leg->BuildJoints();
+        leg->DrawAxes();
+        leg->DrawLeg();
+    } else {
+        leg->BuildJoints();
+        leg->DrawAxes();
+        leg->DrawLeg();
+        lastValidTarget = leg->target;
+    }
+    DrawReadout(window);
+}
+
+void RebuildDepthSlice() {
+    ClearWorkspaceBuffer();
+    leg->workspaceReady = false;
+    leg->SetTarget(target);
+    leg->ComputeWorkspace();
+    leg->DrawWorkspace();
+}
+
+// Exactly 1: pressed since the previous query and no longer down.
+bool WasTapped(int key) {
+    return GetAsyncKeyState(key) == 1;
+}
+
+void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (WasTapped(VK_UP)) target.y = target.y - kKeyStep;
+    if (WasTapped(VK_DOWN)) target.y = target.y + kKeyStep;
+    if (WasTapped(VK_LEFT)) target.x = target.x - kKeyStep;
+    if (WasTapped(VK_RIGHT)) target.x = target.x + kKeyStep;
+    if (WasTapped(VK_SUBTRACT)) {
+        target.z = target.z - kKeyStep;
+        RebuildDepthSlice();
+    }
+    if (WasTapped(VK_ADD)) {
+        target.z = target.z + kKeyStep;
+        RebuildDepthSlice();
+    }
+    PostMessageA(window, WM_REDRAW, wParam, lParam);
+}
+
+// The pointer maps back to model units: (position - origin) / scale.
+void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (!dragging) return;
+    int x = GET_X_LPARAM(lParam);
+    int y = GET_Y_LPARAM(lParam);
+    target.x = (static_cast<float>(x) - origin.x) / scale.x;
+    target.y = (static_cast<float>(y) - origin.y) / scale.y;
+    PostMessageA(window, WM_REDRAW, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window, wParam, lParam);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(window, &ps);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_KEYUP:
+        OnKeyUp(window, wParam, lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(window, wParam, lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetCapture(window);
+        dragging = true;
+        return 0;
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        dragging = false;
+        return 0;
+    case WM_RBUTTONDOWN:
+        return 0;
+    case WM_RBUTTONUP:
+        ReleaseCapture();
+        dragging = false;
+        UpdateWindow(window);
+        return 0;
+    case WM_REDRAW:
+        OnRedraw(window);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

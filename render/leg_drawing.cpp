@@ -1,0 +1,62 @@
+// The leg's drawing operations: axes and leg into the front buffer, the
+// reachable cloud into the workspace buffer. Every pen is made, used and
+// deleted within one call, with the context's previous pen selected back.
+#include "kinematics/leg.h"
+#include "kinematics/truncate.h"
+
+namespace {
+
+const COLORREF kVerticalAxisColour = 0x0000FF;    // red
+const COLORREF kHorizontalAxisColour = 0xFF0000;  // blue
+const COLORREF kCloudColour = 0x142000;           // dark green
+const COLORREF kLegColour = 0x969696;             // grey
+const int kPenWidth = 2;
+const int kAxisLength = 800;
+
+void DrawLine(HDC dc, COLORREF colour, int x0, int y0, int x1, int y1) {
+    HPEN pen = CreatePen(PS_SOLID, kPenWidth, colour);
+    HGDIOBJ previous = SelectObject(dc, pen);
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+    SelectObject(dc, previous);
+    DeleteObject(pen);
+}
+
+}  // namespace
+
+void Leg::DrawAxes() {
+    int x = TruncateToInt(origin.x);
+    int y = TruncateToInt(origin.y);
+    DrawLine(frontDC, kVerticalAxisColour, x, 0, x, kAxisLength);
+    DrawLine(frontDC, kHorizontalAxisColour, 0, y, kAxisLength, y);
+}
+
+// A grid step of 0.05 units is 0.75 pixel at the application's scale, so
+// neighbouring points often share a pixel: those are set once.
+void Leg::DrawWorkspace() {
+    if (!workspaceReady) return;
+    bool havePrevious = false;
+    int previousX = 0;
+    int previousY = 0;
+    for (const D3DXVECTOR3& p : workspace) {
+        int x = TruncateToInt(p.x * scale.x + origin.x);
+        int y = TruncateToInt(p.y * scale.y + origin.y);
+        if (havePrevious && x == previousX && y == previousY) continue;
+        SetPixel(workspaceDC, x, y, kCloudColour);
+        havePrevious = true;
+        previousX = x;
+        previousY = y;
+    }
+}
+
+void Leg::DrawLeg() {
+    // The chain is built before every frame; without it there is nothing to draw.
+    if (joints.size() < 3) return;
+    HPEN pen = CreatePen(PS_SOLID, kPenWidth, kLegColour);
+    HGDIOBJ previous = SelectObject(frontDC, pen);
+    MoveToEx(frontDC, TruncateToInt(joints[0].x), TruncateToInt(joints[0].y), nullptr);
+    LineTo(frontDC, TruncateToInt(joints[1].x), TruncateToInt(joints[1].y));
+    LineTo(frontDC, TruncateToInt(joints[2].x), TruncateToInt(joints[2].y));
+    SelectObject(frontDC, previous);
+    DeleteObject(pen);
+}

@@ -1,0 +1,77 @@
+#include "app_fixture.h"
+
+#include "kinematics/truncate.h"
+
+void AppTest::SetUp() {
+    TavrinResetForTests();
+    ResetApplicationState();
+    hWnd = nullptr;
+    hInstance = GetModuleHandleA(nullptr);
+    RegisterMainClass();
+    hWnd = CreateMainWindow();
+    ASSERT_NE(nullptr, hWnd);
+    ShowWindow(hWnd, SW_SHOWNORMAL);
+    UpdateWindow(hWnd);
+    ASSERT_TRUE(Pump());
+}
+
+void AppTest::TearDown() {
+    TavrinResetForTests();
+}
+
+bool AppTest::Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    PresentFrame();
+    return true;
+}
+
+void AppTest::TapKey(int vk) {
+    TavrinInjectKey(vk, true);
+    TavrinInjectKey(vk, false);
+}
+
+void AppTest::Mouse(UINT message, int x, int y, WPARAM flags) {
+    TavrinInjectMouse(message, x, y, flags);
+}
+
+uint64_t AppTest::FrontHash() const {
+    uint64_t hash = 1469598103934665603ull;
+    for (int y = 0; y < bufferHeight; ++y) {
+        for (int x = 0; x < bufferWidth; ++x) {
+            COLORREF c = GetPixel(frontDC, x, y);
+            for (int i = 0; i < 4; ++i) {
+                hash ^= (c >> (8 * i)) & 0xFF;
+                hash *= 1099511628211ull;
+            }
+        }
+    }
+    return hash;
+}
+
+PixelSet AppTest::CloudPixels() const {
+    PixelSet pixels;
+    for (const D3DXVECTOR3& p : leg->workspace) {
+        int x = TruncateToInt(p.x * scale.x + origin.x);
+        int y = TruncateToInt(p.y * scale.y + origin.y);
+        if (x >= 0 && y >= 0 && x < bufferWidth && y < bufferHeight) pixels.insert({x, y});
+    }
+    return pixels;
+}
+
+PixelSet AppTest::FrontCloudPixels() const {
+    PixelSet pixels;
+    for (int y = 0; y < bufferHeight; ++y) {
+        for (int x = 0; x < bufferWidth; ++x) {
+            if (GetPixel(frontDC, x, y) == kCloud) pixels.insert({x, y});
+        }
+    }
+    return pixels;
+}

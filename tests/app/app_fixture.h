@@ -1,0 +1,47 @@
+// Runs the program headless in the test's process: the real window class,
+// window procedure and buffers, with input injected the way the platform
+// delivers it and messages pumped as the loop does.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/window.h"
+#include "kinematics/leg.h"
+#include "platform/headless.h"
+#include "platform/win32.h"
+#include "render/buffers.h"
+
+// Frame colours as GetPixel reports them.
+const COLORREF kBlack = 0x000000;
+const COLORREF kRed = 0x0000FF;
+const COLORREF kBlue = 0xFF0000;
+const COLORREF kCloud = 0x142000;
+const COLORREF kGrey = 0x969696;
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Dispatches every waiting message, then presents once, like one turn of
+    // the loop that has found the queue empty. Returns false on WM_QUIT.
+    bool Pump();
+    void TapKey(int vk);
+    void Mouse(UINT message, int x, int y, WPARAM flags);
+    COLORREF Front(int x, int y) const { return GetPixel(frontDC, x, y); }
+    // FNV-1a over every pixel of the front buffer.
+    uint64_t FrontHash() const;
+    // The pixels the cloud of the leg's current list covers.
+    PixelSet CloudPixels() const;
+    // The cloud pixels seen in the front buffer.
+    PixelSet FrontCloudPixels() const;
+
+    bool quit = false;
+};

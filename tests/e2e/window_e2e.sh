@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Drives the real program in a real X window under Xvfb with real input:
+# checks the first frame, a drag, a keypad plus, and that a window-manager
+# close request ends the program with status 0.
+#   window_e2e.sh TAVRIN FRAME_CHECK CLOSE_REQUEST
+# Exit 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
+set -u
+tavrin=$1 frame_check=$2 close_request=$3
+
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+xvfb_pid= app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A display number nobody uses.
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+unset WAYLAND_DISPLAY TAVRIN_HEADLESS
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$tavrin" >"$work/app.log" 2>&1 &
+app_pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tavrin FrontView$' | head -n 1)
+[ -n "$window" ] || fail "no window titled 'Tavrin FrontView' appeared"
+
+# Client-area origin of the window on the screen, for pointer positions.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+origin_x=$X origin_y=$Y
+
+shot() {  # shot NAME: the window's pixels as a PPM
+  sleep "${2:-0.5}"
+  import -window "$window" "$work/$1.png" 2>/dev/null || fail "screenshot $1 failed"
+  convert "$work/$1.png" -depth 8 "$work/$1.ppm" || fail "conversion of $1 failed"
+  [ -n "${TAVRIN_E2E_KEEP:-}" ] && cp "$work/$1.png" "$TAVRIN_E2E_KEEP-$1.png"
+  return 0
+}
+
+shot first 1
+"$frame_check" "$work/first.ppm" 0 400 624 || fail "first frame"
+
+# Drag the foot from (400, 625) down to client point (400, 640).
+xdotool mousemove $((origin_x + 400)) $((origin_y + 620)) mousedown 1
+xdotool mousemove $((origin_x + 400)) $((origin_y + 630))
+xdotool mousemove $((origin_x + 400)) $((origin_y + 640)) mouseup 1
+shot drag
+"$frame_check" "$work/drag.ppm" 0 400 639 || fail "after the drag"
+
+# Keypad plus: the depth-1 cloud.
+xdotool key KP_Add
+shot depth 1.5
+"$frame_check" "$work/depth.ppm" 1 400 639 || fail "after keypad plus"
+
+"$close_request" "$window" || fail "close request not sent"
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close request"
+wait "$app_pid"
+status=$?
+app_pid=
+[ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+echo "window end-to-end: first frame, drag, keypad plus and close all as expected"
