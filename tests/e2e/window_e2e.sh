@@ -60,6 +60,7 @@ shot drag
 "$frame_check" "$work/drag.ppm" 0 400 639 || fail "after the drag"
 
 # Keypad plus: the depth-1 cloud.
+xdotool windowfocus --sync "$window"
 xdotool key KP_Add
 shot depth 1.5
 "$frame_check" "$work/depth.ppm" 1 400 639 || fail "after keypad plus"
