@@ -1,0 +1,208 @@
+// GDI drawing entry points: resolve the DC to a surface and a clip
+// rectangle, let raster:: decide which pixels a primitive covers, then write
+// the runs in the pen's or brush's colour. Coordinates outside the surface are
+// clipped without error.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/internal.h"
+#include "platform/raster.h"
+
+using namespace tavrin;
+
+namespace {
+
+// Runs arrive already clipped, and both pixel formats store one uint32 per
+// pixel; the format shows only in which value is written (PixelForSurface),
+// so one fill loop serves both.
+struct RunFill {
+    Surface* surface;
+    uint32_t pixel;
+};
+
+void FillRun(void* context, int y, int x0, int x1) {
+    RunFill& f = *static_cast<RunFill*>(context);
+    uint32_t* row = f.surface->pixels.data() + static_cast<size_t>(y) * f.surface->width;
+    std::fill(row + x0, row + x1, f.pixel);
+    ++f.surface->generation;
+}
+
+void IgnoreRun(void*, int, int, int) {}
+
+raster::ClipRect ToClip(const RECT& r) { return raster::ClipRect{r.left, r.top, r.right, r.bottom}; }
+
+bool Inside(const RECT& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// A 1-bpp source becomes colour through the destination's text colour (black
+// bits) and background colour (white bits); a colour source becomes 1 bpp by
+// comparing with the source's background colour, which turns white and
+// everything else black. Between equal formats pixels copy unchanged.
+struct BltConversion {
+    enum Kind { Copy, MonoToColour, ColourToMono } kind = Copy;
+    uint32_t black = 0, white = 0xFFFFFF;  // MonoToColour
+    uint32_t key = 0xFFFFFF;               // ColourToMono
+
+    uint32_t operator()(uint32_t p) const {
+        switch (kind) {
+        case MonoToColour: return p ? white : black;
+        case ColourToMono: return p == key ? 0xFFFFFFu : 0u;
+        default: return p;
+        }
+    }
+};
+
+}  // namespace
+
+BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
+    DcState* s = LookUpDc(hdc);
+    if (!s) return FALSE;
+    if (lppt) *lppt = s->position;
+    s->position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+    DcState* s = LookUpDc(hdc);
+    if (!s) return FALSE;
+    DcTarget t = ResolveDc(hdc);
+    POINT from = s->position;
+    s->position = POINT{x, y};
+    if (!t.surface || s->line == LineKind::Null) return TRUE;
+    RunFill fill{t.surface, PixelForSurface(*t.surface, s->penColor)};
+    raster::SpanSink sink{&fill, FillRun};
+    if (s->line == LineKind::Wide) {
+        raster::WideLine(from.x, from.y, x, y, s->penWidth, ToClip(t.clip), sink);
+    } else {
+        raster::CosmeticLine(from.x, from.y, x, y, ToClip(t.clip), sink);
+    }
+    WindowDcTouched(hdc);
+    return TRUE;
+}
+
+COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
+    DcTarget t = ResolveDc(hdc);
+    if (!t.surface) return CLR_INVALID;
+    uint32_t pixel = PixelForSurface(*t.surface, color);
+    // Outside the bitmap nothing is drawn and, as GDI under Wine does, the
+    // colour asked for comes back.
+    if (!Inside(t.clip, x, y)) return color & 0xFFFFFFu;
+    t.surface->pixels[static_cast<size_t>(y) * t.surface->width + x] = pixel;
+    ++t.surface->generation;
+    WindowDcTouched(hdc);
+    return PixelToColor(pixel);
+}
+
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
+    DcTarget t = ResolveDc(hdc);
+    if (!t.surface || !Inside(t.clip, x, y)) return CLR_INVALID;
+    return PixelToColor(t.surface->pixels[static_cast<size_t>(y) * t.surface->width + x]);
+}
+
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    DcState* s = LookUpDc(hdc);
+    if (!s) return FALSE;
+    DcTarget t = ResolveDc(hdc);
+    if (!t.surface) return TRUE;
+    RunFill outline{t.surface, PixelForSurface(*t.surface, s->penColor)};
+    RunFill brush{t.surface, PixelForSurface(*t.surface, s->brushColor)};
+    raster::SpanSink fillSink{&brush, s->brushHollow ? IgnoreRun : FillRun};
+    if (s->line == LineKind::Null) {
+        // Without a pen only the brush is drawn, one pixel short on the right
+        // and at the bottom: [l, r - 1) x [t, b - 1) of the ordered corners.
+        int64_t l = std::min(left, right), r = std::max(left, right);
+        int64_t tp = std::min(top, bottom), b = std::max(top, bottom);
+        int64_t x0 = std::max<int64_t>(l, t.clip.left), x1 = std::min<int64_t>(r - 1, t.clip.right);
+        int64_t y0 = std::max<int64_t>(tp, t.clip.top), y1 = std::min<int64_t>(b - 1, t.clip.bottom);
+        if (x0 < x1) {
+            for (int64_t y = y0; y < y1; ++y) {
+                fillSink.span(fillSink.context, static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1));
+            }
+        }
+    } else {
+        raster::SpanSink outlineSink{&outline, FillRun};
+        int width = s->line == LineKind::Wide ? s->penWidth : 1;
+        raster::RectangleShape(left, top, right, bottom, width, ToClip(t.clip), outlineSink, fillSink);
+    }
+    WindowDcTouched(hdc);
+    return TRUE;
+}
+
+BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+    DcState* dst = LookUpDc(hdc);
+    if (!dst) return FALSE;
+    const DWORD kBlackness = 0x00000042, kWhiteness = 0x00FF0062, kPatCopy = 0x00F00021;
+    bool usesSource = rop == SRCCOPY;
+    if (!usesSource && rop != kBlackness && rop != kWhiteness && rop != kPatCopy) {
+        std::fprintf(stderr, "tavrin platform: BitBlt raster operation 0x%08X is not supported\n", rop);
+        return FALSE;
+    }
+    DcState* src = usesSource ? LookUpDc(hdcSrc) : nullptr;
+    if (usesSource && !src) return FALSE;
+    DcTarget to = ResolveDc(hdc);
+    DcTarget from = usesSource ? ResolveDc(hdcSrc) : DcTarget();
+    if (!to.surface || (usesSource && !from.surface)) return TRUE;
+    // A negative size would mirror the copy on Windows; it is not drawn here.
+    if (cx <= 0 || cy <= 0) return TRUE;
+
+    // Destination pixels whose source pixel lies inside the source bitmap and
+    // which lie inside the destination's clip: the offset d = dst - src is the
+    // same for every pixel, so both limits become one destination rectangle.
+    int64_t left = std::max<int64_t>(x, to.clip.left);
+    int64_t top = std::max<int64_t>(y, to.clip.top);
+    int64_t right = std::min<int64_t>(int64_t{x} + cx, to.clip.right);
+    int64_t bottom = std::min<int64_t>(int64_t{y} + cy, to.clip.bottom);
+    int64_t dx = int64_t{x} - x1, dy = int64_t{y} - y1;
+    if (usesSource) {
+        left = std::max<int64_t>(left, dx);
+        top = std::max<int64_t>(top, dy);
+        right = std::min<int64_t>(right, from.surface->width + dx);
+        bottom = std::min<int64_t>(bottom, from.surface->height + dy);
+    }
+    if (left >= right || top >= bottom) return TRUE;
+    int w = static_cast<int>(right - left);
+
+    Surface& out = *to.surface;
+    if (!usesSource) {
+        COLORREF c = rop == kBlackness ? 0x000000 : rop == kWhiteness ? 0xFFFFFF : dst->brushColor;
+        if (rop == kPatCopy && dst->brushHollow) return TRUE;
+        RunFill fill{&out, PixelForSurface(out, c)};
+        for (int64_t row = top; row < bottom; ++row) {
+            FillRun(&fill, static_cast<int>(row), static_cast<int>(left), static_cast<int>(right));
+        }
+        WindowDcTouched(hdc);
+        return TRUE;
+    }
+
+    const Surface& in = *from.surface;
+    BltConversion convert;
+    if (in.bitsPerPixel == 1 && out.bitsPerPixel != 1) {
+        convert.kind = BltConversion::MonoToColour;
+        convert.black = ColorToPixel(dst->textColor);
+        convert.white = ColorToPixel(dst->bkColor);
+    } else if (in.bitsPerPixel != 1 && out.bitsPerPixel == 1) {
+        convert.kind = BltConversion::ColourToMono;
+        convert.key = ColorToPixel(src->bkColor);
+    }
+    // Rows go through a copy so that overlapping blits within one surface
+    // read what was there before the call.
+    bool sameSurface = &in == &out;
+    std::vector<uint32_t> snapshot;
+    if (sameSurface) snapshot = in.pixels;
+    const uint32_t* source = sameSurface ? snapshot.data() : in.pixels.data();
+    for (int64_t ty = top; ty < bottom; ++ty) {
+        const uint32_t* s = source + static_cast<size_t>(ty - dy) * in.width + static_cast<size_t>(left - dx);
+        uint32_t* d = out.pixels.data() + static_cast<size_t>(ty) * out.width + static_cast<size_t>(left);
+        if (convert.kind == BltConversion::Copy) {
+            std::memcpy(d, s, sizeof(uint32_t) * static_cast<size_t>(w));
+        } else {
+            for (int i = 0; i < w; ++i) d[i] = convert(s[i]);
+        }
+    }
+    ++out.generation;
+    WindowDcTouched(hdc);
+    return TRUE;
+}

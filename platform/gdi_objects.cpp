@@ -1,0 +1,469 @@
+// GDI objects: one handle table for drawing contexts, bitmaps, pens, brushes
+// and fonts, the stock objects, selection and deletion with Windows' rules,
+// and the count behind GetGuiResources.
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <new>
+
+#include "platform/internal.h"
+
+namespace tavrin {
+
+void Surface::Resize(int newWidth, int newHeight) {
+    std::vector<uint32_t> grown(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight), 0);
+    int keepW = newWidth < width ? newWidth : width;
+    int keepH = newHeight < height ? newHeight : height;
+    for (int y = 0; y < keepH; ++y) {
+        for (int x = 0; x < keepW; ++x) {
+            grown[static_cast<size_t>(y) * newWidth + x] = pixels[static_cast<size_t>(y) * width + x];
+        }
+    }
+    pixels.swap(grown);
+    width = newWidth;
+    height = newHeight;
+    ++generation;
+}
+
+uint32_t PixelForSurface(const Surface& s, COLORREF c) {
+    uint32_t p = ColorToPixel(c & 0xFFFFFFu);
+    if (s.bitsPerPixel != 1) return p;
+    // The nearer of the two palette entries by squared distance; black, the
+    // first entry, wins a tie. 0x808080 turns white and 0x7F7F7F black.
+    int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    int toBlack = r * r + g * g + b * b;
+    int toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
+    return toWhite < toBlack ? 0xFFFFFFu : 0u;
+}
+
+namespace {
+
+enum class GdiType : uint8_t { Free, Dc, Bitmap, Pen, Brush, Font };
+enum class DcKind : uint8_t { Memory, Window, Screen };
+
+struct DcRecord {
+    DcKind kind = DcKind::Memory;
+    HWND window = nullptr;
+    bool hasClip = false;
+    RECT clip = {0, 0, 0, 0};
+    HGDIOBJ bitmap = nullptr;
+    HGDIOBJ pen = nullptr;
+    HGDIOBJ brush = nullptr;
+    HGDIOBJ font = nullptr;
+    DcState state;
+};
+
+struct Object {
+    GdiType type = GdiType::Free;
+    uint32_t generation = 0;
+    bool stock = false;
+    // DCs that have it selected; a deleted object lives on until this is 0.
+    int selections = 0;
+    bool deletePending = false;
+    int penStyle = PS_SOLID;
+    int penWidth = 1;
+    COLORREF color = 0;
+    bool hollow = false;
+    std::unique_ptr<Surface> surface;
+    std::unique_ptr<DcRecord> dc;
+};
+
+// Handles are (generation << 20) | (tag << 16) | slot. The tag keeps a GDI
+// handle from ever decoding as a window handle and the generation makes a
+// stale handle fail once its slot is reused. Slots are reused oldest first.
+const uintptr_t kGdiTag = 0x6;
+const uint32_t kMaxSlots = 0x10000;
+const int kGenerationShift = 20;
+const uint32_t kGenerationMask =
+    sizeof(uintptr_t) >= 8 ? 0xFFFFFFFFu : (1u << (32 - kGenerationShift)) - 1;
+// Windows' default per-process quota of GDI objects.
+const int kObjectQuota = 10000;
+
+std::vector<Object> objects;
+std::deque<uint32_t> freeSlots;
+int liveCount = 0;
+bool stockReady = false;
+HGDIOBJ stockObjects[18];
+HGDIOBJ defaultBitmap = nullptr;
+
+HGDIOBJ Encode(uint32_t slot, uint32_t generation) {
+    uintptr_t v = (static_cast<uintptr_t>(generation) << kGenerationShift) | (kGdiTag << 16) | slot;
+    return reinterpret_cast<HGDIOBJ>(v);
+}
+
+Object* Find(HGDIOBJ h) {
+    uintptr_t v = reinterpret_cast<uintptr_t>(h);
+    if (((v >> 16) & 0xF) != kGdiTag) return nullptr;
+    uint32_t slot = static_cast<uint32_t>(v & 0xFFFF);
+    uint32_t generation = static_cast<uint32_t>(v >> kGenerationShift);
+    if (slot >= objects.size()) return nullptr;
+    Object& o = objects[slot];
+    if (o.type == GdiType::Free || o.generation != generation) return nullptr;
+    return &o;
+}
+
+Object* FindTyped(HGDIOBJ h, GdiType type) {
+    Object* o = Find(h);
+    return o && o->type == type ? o : nullptr;
+}
+
+void EnsureStock();
+
+// A new entry of the given type, or null when the quota or the table is full.
+HGDIOBJ Allocate(GdiType type, bool stock, Object** out) {
+    if (!stock && liveCount >= kObjectQuota) return nullptr;
+    uint32_t slot;
+    // Keep a few freed slots in reserve so a handle is not handed out again
+    // right after it was deleted.
+    if (freeSlots.size() > 64 || (objects.size() >= kMaxSlots && !freeSlots.empty())) {
+        slot = freeSlots.front();
+        freeSlots.pop_front();
+    } else if (objects.size() < kMaxSlots) {
+        slot = static_cast<uint32_t>(objects.size());
+        objects.emplace_back();
+    } else {
+        return nullptr;
+    }
+    Object& o = objects[slot];
+    uint32_t generation = (o.generation + 1) & kGenerationMask;
+    if (generation == 0) generation = 1;
+    o = Object();
+    o.type = type;
+    o.generation = generation;
+    o.stock = stock;
+    if (!stock) ++liveCount;
+    *out = &o;
+    return Encode(slot, generation);
+}
+
+void Free(Object& o) {
+    if (!o.stock) --liveCount;
+    uint32_t slot = static_cast<uint32_t>(&o - objects.data());
+    uint32_t generation = o.generation;
+    o = Object();
+    o.generation = generation;
+    freeSlots.push_back(slot);
+}
+
+void Deselect(HGDIOBJ h) {
+    Object* o = Find(h);
+    if (!o || o->stock) return;
+    if (--o->selections == 0 && o->deletePending) Free(*o);
+}
+
+void Select(HGDIOBJ h) {
+    Object* o = Find(h);
+    if (o && !o->stock) ++o->selections;
+}
+
+HGDIOBJ MakePen(int style, int width, COLORREF color, bool stock) {
+    Object* o;
+    HGDIOBJ h = Allocate(GdiType::Pen, stock, &o);
+    if (!h) return nullptr;
+    o->penStyle = style;
+    o->penWidth = width;
+    o->color = color & 0xFFFFFFu;
+    return h;
+}
+
+HGDIOBJ MakeBrush(bool hollow, COLORREF color, bool stock) {
+    Object* o;
+    HGDIOBJ h = Allocate(GdiType::Brush, stock, &o);
+    if (!h) return nullptr;
+    o->hollow = hollow;
+    o->color = color & 0xFFFFFFu;
+    return h;
+}
+
+HGDIOBJ MakeBitmap(int width, int height, int bitsPerPixel, bool stock) {
+    Object* o;
+    HGDIOBJ h = Allocate(GdiType::Bitmap, stock, &o);
+    if (!h) return nullptr;
+    try {
+        o->surface.reset(new Surface());
+        o->surface->bitsPerPixel = bitsPerPixel;
+        o->surface->Resize(width, height);
+    } catch (const std::bad_alloc&) {
+        Free(*o);
+        return nullptr;
+    }
+    return h;
+}
+
+void EnsureStock() {
+    if (stockReady) return;
+    stockReady = true;
+    for (HGDIOBJ& h : stockObjects) h = nullptr;
+    stockObjects[WHITE_BRUSH] = MakeBrush(false, 0xFFFFFF, true);
+    stockObjects[LTGRAY_BRUSH] = MakeBrush(false, 0xC0C0C0, true);
+    stockObjects[GRAY_BRUSH] = MakeBrush(false, 0x808080, true);
+    stockObjects[DKGRAY_BRUSH] = MakeBrush(false, 0x404040, true);
+    stockObjects[BLACK_BRUSH] = MakeBrush(false, 0x000000, true);
+    stockObjects[NULL_BRUSH] = MakeBrush(true, 0, true);
+    stockObjects[WHITE_PEN] = MakePen(PS_SOLID, 0, 0xFFFFFF, true);
+    stockObjects[BLACK_PEN] = MakePen(PS_SOLID, 0, 0x000000, true);
+    stockObjects[NULL_PEN] = MakePen(PS_NULL, 0, 0, true);
+    // There is one font design; every stock font is it.
+    Object* font;
+    HGDIOBJ system = Allocate(GdiType::Font, true, &font);
+    for (int i : {10, 11, 12, 13, 14, 16, 17}) stockObjects[i] = system;
+    // The 1 x 1 monochrome bitmap every new memory DC starts with; stock, so
+    // deleting it after selecting another bitmap is harmless.
+    defaultBitmap = MakeBitmap(1, 1, 1, true);
+}
+
+void ApplyPen(DcState& s, const Object& pen) {
+    s.penColor = pen.color;
+    s.penWidth = pen.penWidth;
+    if (pen.penStyle == PS_NULL) {
+        s.line = LineKind::Null;
+    } else {
+        s.line = pen.penWidth >= 2 ? LineKind::Wide : LineKind::Cosmetic;
+    }
+}
+
+void ApplyBrush(DcState& s, const Object& brush) {
+    s.brushHollow = brush.hollow;
+    s.brushColor = brush.color;
+}
+
+HDC MakeDc(DcKind kind, HWND window, const RECT* clip) {
+    EnsureStock();
+    Object* o;
+    HGDIOBJ h = Allocate(GdiType::Dc, false, &o);
+    if (!h) return nullptr;
+    o->dc.reset(new DcRecord());
+    DcRecord& d = *o->dc;
+    d.kind = kind;
+    d.window = window;
+    if (clip) {
+        d.hasClip = true;
+        d.clip = *clip;
+    }
+    d.bitmap = kind == DcKind::Memory ? defaultBitmap : nullptr;
+    d.pen = stockObjects[BLACK_PEN];
+    d.brush = stockObjects[WHITE_BRUSH];
+    d.font = stockObjects[SYSTEM_FONT];
+    ApplyPen(d.state, *Find(d.pen));
+    ApplyBrush(d.state, *Find(d.brush));
+    return static_cast<HDC>(h);
+}
+
+DcRecord* FindDc(HDC dc) {
+    Object* o = FindTyped(dc, GdiType::Dc);
+    return o ? o->dc.get() : nullptr;
+}
+
+BOOL FreeDc(HDC dc) {
+    Object* o = FindTyped(dc, GdiType::Dc);
+    if (!o) return FALSE;
+    DcRecord d = *o->dc;
+    Free(*o);
+    Deselect(d.bitmap);
+    Deselect(d.pen);
+    Deselect(d.brush);
+    Deselect(d.font);
+    return TRUE;
+}
+
+}  // namespace
+
+DcState* LookUpDc(HDC dc) {
+    DcRecord* d = FindDc(dc);
+    return d ? &d->state : nullptr;
+}
+
+DcTarget ResolveDc(HDC dc) {
+    DcTarget t;
+    DcRecord* d = FindDc(dc);
+    if (!d) return t;
+    if (d->kind == DcKind::Memory) {
+        Object* bitmap = FindTyped(d->bitmap, GdiType::Bitmap);
+        if (bitmap) t.surface = bitmap->surface.get();
+    } else if (d->kind == DcKind::Window) {
+        Window* w = LookUpWindow(d->window);
+        if (w) t.surface = &w->client;
+    }
+    if (!t.surface) return t;
+    t.clip = {0, 0, t.surface->width, t.surface->height};
+    if (d->hasClip) {
+        if (d->clip.left > t.clip.left) t.clip.left = d->clip.left;
+        if (d->clip.top > t.clip.top) t.clip.top = d->clip.top;
+        if (d->clip.right < t.clip.right) t.clip.right = d->clip.right;
+        if (d->clip.bottom < t.clip.bottom) t.clip.bottom = d->clip.bottom;
+        if (t.clip.right < t.clip.left) t.clip.right = t.clip.left;
+        if (t.clip.bottom < t.clip.top) t.clip.bottom = t.clip.top;
+    }
+    return t;
+}
+
+HDC CreateWindowDc(HWND window, const RECT* clip) { return MakeDc(DcKind::Window, window, clip); }
+
+void DeleteWindowDc(HDC dc) { FreeDc(dc); }
+
+void WindowDcTouched(HDC dc) {
+    DcRecord* d = FindDc(dc);
+    if (!d || d->kind != DcKind::Window) return;
+    if (Window* w = LookUpWindow(d->window)) ActiveBackend().present(*w);
+}
+
+}  // namespace tavrin
+
+using namespace tavrin;
+
+// ---------------------------------------------------------------------------
+// Contexts
+// ---------------------------------------------------------------------------
+
+HDC WINAPI GetDC(HWND hWnd) {
+    if (!hWnd) return MakeDc(DcKind::Screen, nullptr, nullptr);
+    if (!LookUpWindow(hWnd)) return nullptr;
+    return MakeDc(DcKind::Window, hWnd, nullptr);
+}
+
+int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
+    (void)hWnd;
+    DcRecord* d = FindDc(hDC);
+    if (!d || d->kind == DcKind::Memory) return 0;
+    if (d->kind == DcKind::Window) WindowDcTouched(hDC);
+    return FreeDc(hDC);
+}
+
+HDC WINAPI CreateCompatibleDC(HDC hdc) {
+    if (hdc && !FindDc(hdc)) return nullptr;
+    return MakeDc(DcKind::Memory, nullptr, nullptr);
+}
+
+BOOL WINAPI DeleteDC(HDC hdc) { return FreeDc(hdc); }
+
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+    DcRecord* d = FindDc(hdc);
+    if (!d || cx < 0 || cy < 0) return nullptr;
+    // As on Windows, an empty size gives the 1 x 1 monochrome bitmap.
+    if (cx == 0 || cy == 0) return static_cast<HBITMAP>(defaultBitmap);
+    // Windows refuses bitmaps much larger than the screen long before this.
+    if (static_cast<int64_t>(cx) * cy > (int64_t{1} << 26)) return nullptr;
+    int bitsPerPixel = 32;
+    if (d->kind == DcKind::Memory) {
+        Object* selected = FindTyped(d->bitmap, GdiType::Bitmap);
+        if (selected) bitsPerPixel = selected->surface->bitsPerPixel;
+    }
+    return static_cast<HBITMAP>(MakeBitmap(cx, cy, bitsPerPixel, false));
+}
+
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
+    DcRecord* d = FindDc(hdc);
+    Object* o = Find(h);
+    if (!d || !o) return nullptr;
+    HGDIOBJ* slot = nullptr;
+    switch (o->type) {
+    case GdiType::Bitmap:
+        // Only a memory DC holds a bitmap, and a bitmap lives in one DC at a
+        // time (stock ones excepted).
+        if (d->kind != DcKind::Memory) return nullptr;
+        if (!o->stock && o->selections > 0 && d->bitmap != h) return nullptr;
+        slot = &d->bitmap;
+        break;
+    case GdiType::Pen:
+        ApplyPen(d->state, *o);
+        slot = &d->pen;
+        break;
+    case GdiType::Brush:
+        ApplyBrush(d->state, *o);
+        slot = &d->brush;
+        break;
+    case GdiType::Font:
+        slot = &d->font;
+        break;
+    default:
+        return nullptr;
+    }
+    HGDIOBJ previous = *slot;
+    *slot = h;
+    Select(h);
+    Deselect(previous);
+    return previous;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ ho) {
+    Object* o = Find(ho);
+    if (!o || o->type == GdiType::Dc) return FALSE;
+    if (o->stock) return TRUE;
+    // Still selected: Windows reports success and frees the object once the
+    // last DC lets go of it.
+    if (o->selections > 0) {
+        o->deletePending = true;
+        return TRUE;
+    }
+    Free(*o);
+    return TRUE;
+}
+
+HGDIOBJ WINAPI GetStockObject(int i) {
+    EnsureStock();
+    if (i < 0 || i >= static_cast<int>(sizeof stockObjects / sizeof stockObjects[0])) return nullptr;
+    return stockObjects[i];
+}
+
+HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {
+    EnsureStock();
+    if (iStyle < PS_SOLID || iStyle > PS_INSIDEFRAME) return nullptr;
+    if (iStyle != PS_SOLID && iStyle != PS_NULL) {
+        static bool told = false;
+        if (!told) std::fprintf(stderr, "tavrin platform: pen style %d is drawn solid\n", iStyle);
+        told = true;
+    }
+    // A negative width draws like width 0, a cosmetic pen.
+    return static_cast<HPEN>(MakePen(iStyle, cWidth < 0 ? 0 : cWidth, color, false));
+}
+
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+    EnsureStock();
+    return static_cast<HBRUSH>(MakeBrush(false, color, false));
+}
+
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
+    DcState* s = LookUpDc(hdc);
+    if (!s) return CLR_INVALID;
+    COLORREF previous = s->textColor;
+    s->textColor = color & 0xFFFFFFu;
+    return previous;
+}
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
+    DcState* s = LookUpDc(hdc);
+    if (!s) return CLR_INVALID;
+    COLORREF previous = s->bkColor;
+    s->bkColor = color & 0xFFFFFFu;
+    return previous;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+    DcState* s = LookUpDc(hdc);
+    if (!s || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+    int previous = s->bkMode;
+    s->bkMode = mode;
+    return previous;
+}
+
+// Counts what the process created and has not deleted: memory DCs, the DCs
+// of GetDC and BeginPaint while held, bitmaps, pens, brushes. Stock objects
+// belong to the system and are not counted, as on Windows.
+DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags) {
+    if (hProcess != GetCurrentProcess()) return 0;
+    if (uiFlags == GR_GDIOBJECTS) return static_cast<DWORD>(liveCount);
+    if (uiFlags == GR_USEROBJECTS) return static_cast<DWORD>(AllWindows().size());
+    return 0;
+}
+
+HANDLE WINAPI GetCurrentProcess(void) {
+    // Windows' pseudo handle for the calling process.
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+    // Only the program itself is a module here; 0x400000 is where Windows
+    // loads an executable by default.
+    if (lpModuleName) return nullptr;
+    return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
+}

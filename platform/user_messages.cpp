@@ -1,0 +1,312 @@
+// The thread's message queue, the mouse capture and the asynchronous key
+// state, fed by the backends and by the injection API through one path.
+#include <chrono>
+#include <deque>
+
+#include "platform/headless.h"
+#include "platform/internal.h"
+
+namespace tavrin {
+namespace {
+
+// Posted messages come before device input, as on Windows; WM_QUIT and
+// WM_PAINT are not queued at all but made up when PeekMessageA finds nothing
+// else: the quit after every posted message, the paint last of all.
+std::deque<MSG> posted;
+std::deque<MSG> input;
+bool quitPending = false;
+int quitCode = 0;
+HWND capture = nullptr;
+POINT cursor = {0, 0};
+
+struct KeyState {
+    bool down = false;
+    bool pressedSinceQuery = false;
+};
+KeyState keys[256];
+
+DWORD Now() {
+    static const auto start = std::chrono::steady_clock::now();
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+MSG Make(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m;
+    m.hwnd = h;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = Now();
+    m.pt = cursor;
+    return m;
+}
+
+bool InRange(UINT message, UINT low, UINT high) {
+    return (low == 0 && high == 0) || (message >= low && message <= high);
+}
+
+bool TakeFrom(std::deque<MSG>& queue, LPMSG out, HWND filter, UINT low, UINT high, bool remove) {
+    for (auto it = queue.begin(); it != queue.end(); ++it) {
+        if ((filter && it->hwnd != filter) || !InRange(it->message, low, high)) continue;
+        *out = *it;
+        if (remove) queue.erase(it);
+        return true;
+    }
+    return false;
+}
+
+// A coordinate as one signed 16-bit half of lParam; Windows keeps the low 16
+// bits of larger values the same way.
+WORD CoordinateWord(int v) { return static_cast<WORD>(static_cast<unsigned>(v) & 0xFFFFu); }
+
+void SetButton(int vk, bool down) {
+    if (down && !keys[vk].down) keys[vk].pressedSinceQuery = true;
+    keys[vk].down = down;
+}
+
+}  // namespace
+
+HWND CaptureWindow() {
+    if (capture && !LookUpWindow(capture)) capture = nullptr;
+    return capture;
+}
+
+void DeliverKey(int vk, bool down) {
+    if (vk <= 0 || vk > 255) return;
+    bool wasDown = keys[vk].down;
+    // Every press, auto-repeats included, counts as "pressed since the last
+    // query"; bit 15 follows the key.
+    if (down) keys[vk].pressedSinceQuery = true;
+    keys[vk].down = down;
+    HWND focus = FocusWindow();
+    if (!focus) return;
+    bool system = vk == VK_MENU || vk == VK_F10;
+    UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    // lParam: repeat count 1; bit 30 the previous state; bit 31 set on release.
+    DWORD flags = 1u;
+    if (wasDown) flags |= 1u << 30;
+    if (!down) flags |= (1u << 30) | (1u << 31);
+    input.push_back(Make(focus, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(flags)));
+}
+
+void DeliverMouse(HWND source, UINT message, int clientX, int clientY, WPARAM mkFlags) {
+    switch (message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: SetButton(VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: SetButton(VK_LBUTTON, false); break;
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: SetButton(VK_RBUTTON, true); break;
+    case WM_RBUTTONUP: SetButton(VK_RBUTTON, false); break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: SetButton(VK_MBUTTON, true); break;
+    case WM_MBUTTONUP: SetButton(VK_MBUTTON, false); break;
+    case WM_MOUSEMOVE: break;
+    default: return;
+    }
+    Window* from = LookUpWindow(source);
+    if (!from) return;
+    int64_t screenX = int64_t{from->clientOrigin.x} + clientX;
+    int64_t screenY = int64_t{from->clientOrigin.y} + clientY;
+    cursor = POINT{static_cast<LONG>(screenX), static_cast<LONG>(screenY)};
+    HWND target = CaptureWindow();
+    Window* to = target ? LookUpWindow(target) : nullptr;
+    if (!to) {
+        // Without the capture the pointer talks to the window it is over.
+        if (clientX < 0 || clientY < 0 || clientX >= from->client.width || clientY >= from->client.height) return;
+        target = source;
+        to = from;
+    }
+    int64_t x = screenX - to->clientOrigin.x, y = screenY - to->clientOrigin.y;
+    LPARAM lParam = MAKELPARAM(CoordinateWord(static_cast<int>(x)), CoordinateWord(static_cast<int>(y)));
+    input.push_back(Make(target, message, mkFlags, lParam));
+}
+
+void DeliverClose(HWND hWnd) {
+    if (LookUpWindow(hWnd)) input.push_back(Make(hWnd, WM_CLOSE, 0, 0));
+}
+
+void ForgetWindowMessages(HWND hWnd) {
+    for (std::deque<MSG>* q : {&posted, &input}) {
+        for (auto it = q->begin(); it != q->end();) {
+            it = it->hwnd == hWnd ? q->erase(it) : it + 1;
+        }
+    }
+    if (capture == hWnd) capture = nullptr;
+}
+
+void ResetMessages() {
+    posted.clear();
+    input.clear();
+    quitPending = false;
+    quitCode = 0;
+    capture = nullptr;
+    cursor = POINT{0, 0};
+    for (KeyState& k : keys) k = KeyState();
+}
+
+}  // namespace tavrin
+
+using namespace tavrin;
+
+// ---------------------------------------------------------------------------
+// Messages
+// ---------------------------------------------------------------------------
+
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+    if (!lpMsg) return FALSE;
+    if (hWnd && !LookUpWindow(hWnd)) return FALSE;
+    ActiveBackend().pumpEvents();
+    bool remove = (wRemoveMsg & PM_REMOVE) != 0;
+    if (TakeFrom(posted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+    // A window filter never matches WM_QUIT, which belongs to no window.
+    if (quitPending && !hWnd && InRange(WM_QUIT, wMsgFilterMin, wMsgFilterMax)) {
+        *lpMsg = Make(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0);
+        if (remove) quitPending = false;
+        return TRUE;
+    }
+    if (TakeFrom(input, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+    if (InRange(WM_PAINT, wMsgFilterMin, wMsgFilterMax)) {
+        // WM_PAINT stays due until BeginPaint validates the window.
+        for (HWND h : AllWindows()) {
+            Window* w = LookUpWindow(h);
+            if (!w || !w->visible || (hWnd && h != hWnd)) continue;
+            if (w->update.right > w->update.left && w->update.bottom > w->update.top) {
+                *lpMsg = Make(h, WM_PAINT, 0, 0);
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
+    if (!lpMsg) return FALSE;
+    UINT m = lpMsg->message;
+    if (m != WM_KEYDOWN && m != WM_KEYUP && m != WM_SYSKEYDOWN && m != WM_SYSKEYUP) return FALSE;
+    if (m != WM_KEYDOWN) return TRUE;
+    WPARAM vk = lpMsg->wParam;
+    bool shift = keys[VK_SHIFT].down || keys[VK_LSHIFT].down || keys[VK_RSHIFT].down;
+    int ch = 0;
+    if (vk >= 'A' && vk <= 'Z') {
+        ch = shift ? static_cast<int>(vk) : static_cast<int>(vk) + ('a' - 'A');
+    } else if ((vk >= '0' && vk <= '9') || vk == VK_SPACE || vk == VK_RETURN || vk == VK_ESCAPE ||
+               vk == VK_BACK || vk == VK_TAB) {
+        ch = static_cast<int>(vk);
+    } else if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) {
+        ch = '0' + static_cast<int>(vk - VK_NUMPAD0);
+    } else if (vk == VK_ADD) {
+        ch = '+';
+    } else if (vk == VK_SUBTRACT) {
+        ch = '-';
+    } else if (vk == VK_MULTIPLY) {
+        ch = '*';
+    } else if (vk == VK_DIVIDE) {
+        ch = '/';
+    }
+    // The character is read next, before anything else that is waiting.
+    if (ch) posted.push_front(Make(lpMsg->hwnd, WM_CHAR, static_cast<WPARAM>(ch), lpMsg->lParam));
+    return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+    if (!lpMsg) return 0;
+    Window* w = LookUpWindow(lpMsg->hwnd);
+    if (!w || !w->proc) return 0;
+    return w->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    // A null window posts to the thread itself.
+    if (hWnd && !LookUpWindow(hWnd)) return FALSE;
+    posted.push_back(Make(hWnd, Msg, wParam, lParam));
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    Window* w = LookUpWindow(hWnd);
+    if (!w || !w->proc) return 0;
+    return w->proc(hWnd, Msg, wParam, lParam);
+}
+
+void WINAPI PostQuitMessage(int nExitCode) {
+    quitPending = true;
+    quitCode = nExitCode;
+}
+
+// ---------------------------------------------------------------------------
+// Input
+// ---------------------------------------------------------------------------
+
+HWND WINAPI SetCapture(HWND hWnd) {
+    HWND previous = CaptureWindow();
+    Window* w = LookUpWindow(hWnd);
+    if (!w) return nullptr;
+    capture = hWnd;
+    ActiveBackend().captureChanged(w);
+    if (previous && previous != hWnd) {
+        SendMessageA(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hWnd));
+    }
+    return previous;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+    HWND previous = CaptureWindow();
+    if (!previous) return TRUE;
+    capture = nullptr;
+    ActiveBackend().captureChanged(nullptr);
+    SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND WINAPI GetCapture(void) { return CaptureWindow(); }
+
+SHORT WINAPI GetAsyncKeyState(int vKey) {
+    if (vKey < 0 || vKey > 255) return 0;
+    KeyState& k = keys[vKey];
+    // Bit 15 (the sign bit) while down; bit 0 once per press, cleared here.
+    int value = (k.down ? 0x8000 : 0) | (k.pressedSinceQuery ? 1 : 0);
+    k.pressedSinceQuery = false;
+    return static_cast<SHORT>(value >= 0x8000 ? value - 0x10000 : value);
+}
+
+// ---------------------------------------------------------------------------
+// Test extensions
+// ---------------------------------------------------------------------------
+
+void TavrinInjectKey(int vk, bool down) { DeliverKey(vk, down); }
+
+void TavrinInjectMouse(UINT message, int clientX, int clientY, WPARAM mkFlags) {
+    // Coordinates are the focus window's; with the capture held, positions
+    // outside it reach the capture window translated through the screen.
+    HWND source = FocusWindow();
+    if (!source) source = CaptureWindow();
+    DeliverMouse(source, message, clientX, clientY, mkFlags);
+}
+
+void TavrinInjectClose(HWND hWnd) { DeliverClose(hWnd); }
+
+const uint32_t* TavrinWindowPixels(HWND hWnd, int* width, int* height) {
+    Window* w = LookUpWindow(hWnd);
+    if (!w) return nullptr;
+    if (width) *width = w->client.width;
+    if (height) *height = w->client.height;
+    return w->client.pixels.data();
+}
+
+BOOL TavrinResizeWindow(HWND hWnd, int outerWidth, int outerHeight) {
+    Window* w = LookUpWindow(hWnd);
+    if (!w) return FALSE;
+    int64_t cw = int64_t{outerWidth} - w->frame.left - w->frame.right;
+    int64_t ch = int64_t{outerHeight} - w->frame.top - w->frame.bottom;
+    if (cw < 0) cw = 0;
+    if (ch < 0) ch = 0;
+    if (cw * ch > (int64_t{1} << 26)) return FALSE;
+    ActiveBackend().setClientSize(*w, static_cast<int>(cw), static_cast<int>(ch));
+    ClientResized(hWnd, static_cast<int>(cw), static_cast<int>(ch));
+    return TRUE;
+}
+
+bool TavrinIsHeadless(void) { return &ActiveBackend() == &HeadlessBackend(); }
+
+void TavrinResetForTests(void) {
+    ResetWindows();
+    ResetMessages();
+}
