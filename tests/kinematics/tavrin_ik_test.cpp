@@ -1,5 +1,6 @@
 // Runs the built tavrin-ik and checks what it prints and how it exits.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -27,7 +28,8 @@ std::string ReadFile(const std::string& path) {
 
 // `args` is pasted into a shell command line, already quoted as needed.
 ToolRun RunTool(const std::string& args) {
-    std::string errPath = ::testing::TempDir() + "tavrin_ik_stderr.txt";
+    // One file per process: ctest runs the cases side by side.
+    std::string errPath = ::testing::TempDir() + "tavrin_ik_stderr_" + std::to_string(getpid()) + ".txt";
     std::string command = std::string("'") + TAVRIN_IK_PATH + "' " + args + " 2>'" + errPath + "'";
     ToolRun run{-1, "", ""};
     FILE* pipe = popen(command.c_str(), "r");
