@@ -11,6 +11,11 @@ build: deps-build
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+run: deps-run build
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "make run: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)" >&2; exit 1; fi
+	$(BUILD_DIR)/tavrin
+
 test: deps-test
 	JOBS=$(JOBS) scripts/test-all.sh
 

@@ -1,0 +1,69 @@
+// The program's frame costs, headless: plotting one cloud, composing one
+// frame, a whole depth change, and presenting a frame that did not change.
+#include <cstdlib>
+
+#include <benchmark/benchmark.h>
+
+#include "app/app_state.h"
+#include "app/window.h"
+#include "platform/headless.h"
+#include "render/buffers.h"
+
+namespace {
+
+// The program's window, made once for all the benchmarks below.
+void StartProgram() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    setenv("TAVRIN_HEADLESS", "1", 1);
+    hInstance = GetModuleHandleA(nullptr);
+    RegisterMainClass();
+    hWnd = CreateMainWindow();
+    ShowWindow(hWnd, SW_SHOWNORMAL);
+    UpdateWindow(hWnd);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    PresentFrame();
+}
+
+void BM_PlotCloud(benchmark::State& state) {
+    StartProgram();
+    for (auto _ : state) {
+        ClearWorkspaceBuffer();
+        leg->DrawWorkspace();
+    }
+    state.counters["points"] = static_cast<double>(leg->workspace.size());
+}
+BENCHMARK(BM_PlotCloud)->Unit(benchmark::kMillisecond);
+
+void BM_ComposeFrame(benchmark::State& state) {
+    StartProgram();
+    for (auto _ : state) SendMessageA(hWnd, WM_REDRAW, 0, 0);
+}
+BENCHMARK(BM_ComposeFrame)->Unit(benchmark::kMicrosecond);
+
+// Keypad plus then minus, each a whole rebuild (clear, sweep, plot) and a
+// frame; the figure is per depth change.
+void BM_DepthChange(benchmark::State& state) {
+    StartProgram();
+    for (auto _ : state) {
+        for (int key : {VK_ADD, VK_SUBTRACT}) {
+            TavrinInjectKey(key, true);
+            TavrinInjectKey(key, false);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+BENCHMARK(BM_DepthChange)->Unit(benchmark::kMillisecond);
+
+void BM_PresentUnchangedFrame(benchmark::State& state) {
+    StartProgram();
+    PresentFrame();
+    for (auto _ : state) PresentFrame();
+}
+BENCHMARK(BM_PresentUnchangedFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
