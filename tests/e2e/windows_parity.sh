@@ -17,7 +17,8 @@ pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   wineserver -k 2>/dev/null
-  [ -n "${KEEP:-}" ] && cp -r "$work" "$KEEP"; rm -rf "$work"
+  [ -n "${TAVRIN_E2E_KEEP:-}" ] && cp -r "$work" "$TAVRIN_E2E_KEEP"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The 32-bit Windows build of tavrin-ik, run under Wine, must print exactly
+# what the native build prints: solves and sweeps at targets and depths
+# drawn at random here.
+#   windows_ik_parity.sh TAVRIN_IK TAVRIN_IK_EXE
+set -u
+native=$1 windows=$2
+command -v wine >/dev/null || { echo "skipped: wine is not installed"; exit 77; }
+[ -f "$windows" ] || { echo "skipped: no Windows build at $windows"; exit 77; }
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+RANDOM=4242
+number() {  # a float text in [-30, 30) with up to four decimals
+  printf '%d.%04d' $((RANDOM % 60 - 30)) $((RANDOM % 10000))
+}
+fail=0
+compare() {  # compare ARGS...: same standard output from both builds
+  local a b
+  a=$("$native" "$@")
+  b=$(wine "$windows" "$@" | tr -d '\r')
+  if [ "$a" != "$b" ]; then
+    echo "FAIL: tavrin-ik $* differs between the builds"
+    fail=1
+  fi
+}
+
+solves=()
+for _ in $(seq 40); do solves+=("$(number) $(number) $(number)"); done
+for s in "${solves[@]}" "10 15 0" "0 0 0" "25 0 0" "-5 0 0" "1e-30 15 -1e-30"; do
+  # shellcheck disable=SC2086
+  compare solve $s
+done
+depths=(0 -0 25 -24.95 1e-30)
+for _ in $(seq 6); do depths+=("$(number)"); done
+for d in "${depths[@]}"; do compare sweep "$d"; done
+counts=()
+for _ in $(seq 30); do counts+=("$(number)"); done
+compare sweep --count "${counts[@]}"
+[ "$fail" -eq 0 ] && echo "windows tavrin-ik: ${#solves[@]} random solves, ${#depths[@]} sweeps and ${#counts[@]} counts identical"
+exit "$fail"
