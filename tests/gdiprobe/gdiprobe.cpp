@@ -132,13 +132,13 @@ struct Probe {
         palette.Add(RGB(255, 255, 255));
     }
 
-    void SelectPen(HPEN pen) {
+    void UsePen(HPEN pen) {
         SelectObject(dc, pen);
         if (ownPen) DeleteObject(ownPen);
         ownPen = nullptr;
     }
 
-    void SelectBrush(HBRUSH brush) {
+    void UseBrush(HBRUSH brush) {
         SelectObject(dc, brush);
         if (ownBrush) DeleteObject(ownBrush);
         ownBrush = nullptr;
@@ -251,26 +251,26 @@ int main(int argc, char** argv) {
             COLORREF c = static_cast<COLORREF>(Number(p));
             probe.palette.Add(c);
             HPEN pen = CreatePen(style, w, c);
-            probe.SelectPen(pen);
+            probe.UsePen(pen);
             probe.ownPen = pen;
         } else if (cmd == "stockpen") {
             std::string n = Word(p);
             int id = n == "white" ? WHITE_PEN : n == "null" ? NULL_PEN : BLACK_PEN;
             if (id == WHITE_PEN) probe.palette.Add(RGB(255, 255, 255));
             if (id == BLACK_PEN) probe.palette.Add(RGB(0, 0, 0));
-            probe.SelectPen(static_cast<HPEN>(GetStockObject(id)));
+            probe.UsePen(static_cast<HPEN>(GetStockObject(id)));
         } else if (cmd == "brush") {
             COLORREF c = static_cast<COLORREF>(Number(p));
             probe.palette.Add(c);
             HBRUSH brush = CreateSolidBrush(c);
-            probe.SelectBrush(brush);
+            probe.UseBrush(brush);
             probe.ownBrush = brush;
         } else if (cmd == "stockbrush") {
             std::string n = Word(p);
             int id = n == "white" ? WHITE_BRUSH : n == "null" ? NULL_BRUSH : n == "gray" ? GRAY_BRUSH : BLACK_BRUSH;
             if (id == WHITE_BRUSH) probe.palette.Add(RGB(255, 255, 255));
             if (id == BLACK_BRUSH) probe.palette.Add(RGB(0, 0, 0));
-            probe.SelectBrush(static_cast<HBRUSH>(GetStockObject(id)));
+            probe.UseBrush(static_cast<HBRUSH>(GetStockObject(id)));
         } else if (cmd == "move") {
             int x = static_cast<int>(Number(p));
             int y = static_cast<int>(Number(p));
