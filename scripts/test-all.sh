@@ -53,7 +53,7 @@ if command -v clang++ >/dev/null; then
 fi
 
 run_suite "native" build
-TAVRIN_PROPERTY_MESSAGES=10000 run_suite "sanitizers" build-asan -E "window_|windows_"
+TAVRIN_PROPERTY_MESSAGES=10000 run_suite "sanitizers" build-asan -E "window_|windows_|sdl_smoke"
 [ -f build-win32/CTestTestfile.cmake ] && WINEDEBUG=-all run_suite "windows under wine" build-win32
 [ -f build-fuzz/CTestTestfile.cmake ] && run_suite "fuzz" build-fuzz -R fuzz
 
