@@ -5,28 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "ppm.h"
+
 namespace {
-
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-bool ReadPpm(const char* path, Image& image) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    int maxValue = 0;
-    bool ok = std::fscanf(f, "P6 %d %d %d", &image.width, &image.height, &maxValue) == 3 && maxValue == 255 &&
-              image.width > 0 && image.height > 0 && image.width < 10000 && image.height < 10000;
-    if (ok) {
-        std::fgetc(f);
-        image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
-        ok = std::fread(image.rgb.data(), 1, image.rgb.size(), f) == image.rgb.size();
-    }
-    std::fclose(f);
-    return ok;
-}
 
 // The readout stands at x = outer width - 44 in rows 70 to 126; its text is
 // drawn by each system's own font.
@@ -53,9 +34,7 @@ int main(int argc, char** argv) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (InReadout(x, y)) continue;
-            const unsigned char* p = &a.rgb[(static_cast<size_t>(y) * a.width + x) * 3];
-            const unsigned char* q = &b.rgb[(static_cast<size_t>(y) * b.width + x) * 3];
-            if (p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) {
+            if (a.Pixel(x, y) != b.Pixel(x, y)) {
                 if (differing++ == 0) firstX = x, firstY = y;
             }
         }

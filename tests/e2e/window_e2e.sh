@@ -7,9 +7,8 @@
 set -u
 tavrin=$1 frame_check=$2 close_request=$3
 
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
+source "$(dirname "$0")/xvfb.sh"
+require_tools Xvfb xdotool import convert
 
 work=$(mktemp -d)
 xvfb_pid= app_pid=
@@ -22,15 +21,7 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A display number nobody uses.
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-unset WAYLAND_DISPLAY TAVRIN_HEADLESS
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 90 140 1280x1024
 
 "$tavrin" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -8,9 +8,8 @@
 set -u
 tavrin=$1 close_request=$2 events=${3:-3000}
 
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
+source "$(dirname "$0")/xvfb.sh"
+require_tools Xvfb xdotool
 work=$(mktemp -d)
 xvfb_pid= app_pid=
 cleanup() {
@@ -21,14 +20,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-for n in $(seq 191 240); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-unset WAYLAND_DISPLAY TAVRIN_HEADLESS
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 191 240 1280x1024
 
 "$tavrin" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -7,9 +7,8 @@
 set -u
 tavrin=$1 tavrin_exe=$2 frame_compare=$3
 
-for tool in Xvfb xdotool import convert wine; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
+source "$(dirname "$0")/xvfb.sh"
+require_tools Xvfb xdotool import convert wine
 [ -f "$tavrin_exe" ] || { echo "skipped: no Windows build at $tavrin_exe"; exit 77; }
 
 work=$(mktemp -d)
@@ -23,14 +22,9 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-for n in $(seq 141 190); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset WAYLAND_DISPLAY TAVRIN_HEADLESS
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 141 190 1600x1000
+pids+=("$xvfb_pid")
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Wine's first start in a new prefix takes a while; start it before the timing matters.
 wineboot -i >/dev/null 2>&1
