@@ -57,7 +57,8 @@ compare() {  # compare NAME
 drag() {  # drag WINDOW: foot from (400, 624) to (420, 600), client coordinates
   xdotool mousemove --window "$1" 400 624 mousedown 1
   xdotool mousemove --window "$1" 410 612
-  xdotool mousemove --window "$1" 420 600 mouseup 1
+  # The last move is given time to arrive before the release, on both systems.
+  xdotool mousemove --window "$1" 420 601 sleep 0.3 mousemove --window "$1" 420 600 sleep 0.3 mouseup 1
 }
 
 keypad_plus() {
