@@ -10,23 +10,9 @@ tavrin=$1 frame_check=$2 close_request=$3
 source "$(dirname "$0")/xvfb.sh"
 require_tools Xvfb xdotool import convert
 
-work=$(mktemp -d)
-xvfb_pid= app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-
 start_xvfb 90 140 1280x1024
 
-"$tavrin" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tavrin FrontView$' | head -n 1)
-[ -n "$window" ] || fail "no window titled 'Tavrin FrontView' appeared"
+start_program "$tavrin"
 
 # Client-area origin of the window on the screen, for pointer positions.
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -56,11 +42,5 @@ xdotool key KP_Add
 shot depth 1.5
 "$frame_check" "$work/depth.ppm" 1 400 639 || fail "after keypad plus"
 
-"$close_request" "$window" || fail "close request not sent"
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close request"
-wait "$app_pid"
-status=$?
-app_pid=
-[ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+close_and_expect_exit "$close_request"
 echo "window end-to-end: first frame, drag, keypad plus and close all as expected"

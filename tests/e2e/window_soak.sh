@@ -10,22 +10,10 @@ tavrin=$1 close_request=$2 events=${3:-3000}
 
 source "$(dirname "$0")/xvfb.sh"
 require_tools Xvfb xdotool
-work=$(mktemp -d)
-xvfb_pid= app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 start_xvfb 191 240 1280x1024
 
-"$tavrin" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tavrin FrontView$' | head -n 1)
-[ -n "$window" ] || fail "no window appeared"
+start_program "$tavrin"
 xdotool windowfocus --sync "$window"
 
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$app_pid/status"; }
@@ -67,11 +55,5 @@ echo "soak: $sent events sent, resident memory ${rss_start} kB -> ${rss_end} kB"
 [ "$rss_end" -le $((rss_start + 4096)) ] || fail "resident memory grew by $((rss_end - rss_start)) kB"
 
 xdotool mouseup 1 2>/dev/null
-"$close_request" "$window" || fail "close request not sent"
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the close request"
-wait "$app_pid"
-status=$?
-app_pid=
-[ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+close_and_expect_exit "$close_request"
 echo "window soak: the program answered throughout and ended with status 0"

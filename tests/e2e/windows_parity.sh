@@ -11,7 +11,8 @@ source "$(dirname "$0")/xvfb.sh"
 require_tools Xvfb xdotool import convert wine
 [ -f "$tavrin_exe" ] || { echo "skipped: no Windows build at $tavrin_exe"; exit 77; }
 
-work=$(mktemp -d)
+# Two programs and Wine's server to end: a cleanup of its own, in the
+# scratch folder that xvfb.sh made.
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -20,7 +21,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 start_xvfb 141 190 1600x1000
 pids+=("$xvfb_pid")
