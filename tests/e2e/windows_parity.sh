@@ -16,18 +16,23 @@ require_tools Xvfb xdotool import convert wine
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wineserver -k 2>/dev/null
-  [ -n "${TAVRIN_E2E_KEEP:-}" ] && cp -r "$work" "$TAVRIN_E2E_KEEP"
+  wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
+  [ -n "${TAVRIN_E2E_KEEP:-}" ] && mkdir -p "$TAVRIN_E2E_KEEP" && cp "$work"/*.* "$TAVRIN_E2E_KEEP"
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 start_xvfb 141 190 1600x1000
 pids+=("$xvfb_pid")
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A prefix of its own, so that the setting below stays out of the user's.
+export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Wine's first start in a new prefix takes a while; start it before the timing matters.
 wineboot -i >/dev/null 2>&1
+# Xvfb has no window manager to send WM_TAKE_FOCUS, and without it Wine does
+# not activate a window that gets the X focus: keys and the first press then
+# go nowhere. Wine's own setting for such window managers lets focus activate.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
 
 start() {  # start NAME COMMAND...: prints the window id
   local name=$1; shift
@@ -55,6 +60,10 @@ compare() {  # compare NAME
 }
 
 drag() {  # drag WINDOW: foot from (400, 624) to (420, 600), client coordinates
+  # As a user's window has: the pointer and the focus before the press.
+  xdotool mousemove --window "$1" 300 300
+  xdotool windowfocus --sync "$1"
+  sleep 0.5
   xdotool mousemove --window "$1" 400 624 mousedown 1
   xdotool mousemove --window "$1" 410 612
   # The last move is given time to arrive before the release, on both systems.
