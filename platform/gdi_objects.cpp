@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/handle_bits.h"
 #include "platform/internal.h"
 
 namespace tavrin {
@@ -68,14 +69,8 @@ struct Object {
     std::unique_ptr<DcRecord> dc;
 };
 
-// Handles are (generation << 20) | (tag << 16) | slot. The tag keeps a GDI
-// handle from ever decoding as a window handle and the generation makes a
-// stale handle fail once its slot is reused. Slots are reused oldest first.
+// GDI handles carry a tag of their own; slots are reused oldest first.
 const uintptr_t kGdiTag = 0x6;
-const uint32_t kMaxSlots = 0x10000;
-const int kGenerationShift = 20;
-const uint32_t kGenerationMask =
-    sizeof(uintptr_t) >= 8 ? 0xFFFFFFFFu : (1u << (32 - kGenerationShift)) - 1;
 // Windows' default per-process quota of GDI objects.
 const int kObjectQuota = 10000;
 
@@ -87,18 +82,15 @@ HGDIOBJ stockObjects[18];
 HGDIOBJ defaultBitmap = nullptr;
 
 HGDIOBJ Encode(uint32_t slot, uint32_t generation) {
-    uintptr_t v = (static_cast<uintptr_t>(generation) << kGenerationShift) | (kGdiTag << 16) | slot;
-    return reinterpret_cast<HGDIOBJ>(v);
+    return reinterpret_cast<HGDIOBJ>(EncodeHandle(kGdiTag, {slot, generation}));
 }
 
 Object* Find(HGDIOBJ h) {
-    uintptr_t v = reinterpret_cast<uintptr_t>(h);
-    if (((v >> 16) & 0xF) != kGdiTag) return nullptr;
-    uint32_t slot = static_cast<uint32_t>(v & 0xFFFF);
-    uint32_t generation = static_cast<uint32_t>(v >> kGenerationShift);
-    if (slot >= objects.size()) return nullptr;
-    Object& o = objects[slot];
-    if (o.type == GdiType::Free || o.generation != generation) return nullptr;
+    HandleBits bits;
+    if (!DecodeHandle(reinterpret_cast<uintptr_t>(h), kGdiTag, &bits)) return nullptr;
+    if (bits.slot >= objects.size()) return nullptr;
+    Object& o = objects[bits.slot];
+    if (o.type == GdiType::Free || o.generation != bits.generation) return nullptr;
     return &o;
 }
 
@@ -115,18 +107,17 @@ HGDIOBJ Allocate(GdiType type, bool stock, Object** out) {
     uint32_t slot;
     // Keep a few freed slots in reserve so a handle is not handed out again
     // right after it was deleted.
-    if (freeSlots.size() > 64 || (objects.size() >= kMaxSlots && !freeSlots.empty())) {
+    if (freeSlots.size() > 64 || (objects.size() >= kHandleSlots && !freeSlots.empty())) {
         slot = freeSlots.front();
         freeSlots.pop_front();
-    } else if (objects.size() < kMaxSlots) {
+    } else if (objects.size() < kHandleSlots) {
         slot = static_cast<uint32_t>(objects.size());
         objects.emplace_back();
     } else {
         return nullptr;
     }
     Object& o = objects[slot];
-    uint32_t generation = (o.generation + 1) & kGenerationMask;
-    if (generation == 0) generation = 1;
+    uint32_t generation = NextGeneration(o.generation);
     o = Object();
     o.type = type;
     o.generation = generation;

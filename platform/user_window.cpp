@@ -6,6 +6,7 @@
 #include <memory>
 #include <strings.h>
 
+#include "platform/handle_bits.h"
 #include "platform/internal.h"
 
 namespace tavrin {
@@ -22,13 +23,8 @@ struct WindowSlot {
     std::unique_ptr<Window> window;
 };
 
-// Window handles are (generation << 20) | (tag << 16) | slot, with a tag of
-// their own so that no GDI handle decodes as a window.
+// Window handles carry a tag of their own.
 const uintptr_t kUserTag = 0x3;
-const int kGenerationShift = 20;
-const uint32_t kGenerationMask =
-    sizeof(uintptr_t) >= 8 ? 0xFFFFFFFFu : (1u << (32 - kGenerationShift)) - 1;
-const uint32_t kMaxWindows = 0x10000;
 
 std::vector<ClassRecord> classes;
 ATOM nextAtom = 0xC000;
@@ -59,8 +55,7 @@ ClassRecord* FindClass(LPCSTR name) {
 }
 
 HWND Encode(uint32_t slot, uint32_t generation) {
-    uintptr_t v = (static_cast<uintptr_t>(generation) << kGenerationShift) | (kUserTag << 16) | slot;
-    return reinterpret_cast<HWND>(v);
+    return reinterpret_cast<HWND>(EncodeHandle(kUserTag, {slot, generation}));
 }
 
 void Erase(std::vector<HWND>& list, HWND h) {
@@ -82,8 +77,9 @@ void FreeWindow(HWND h) {
     Window* w = LookUpWindow(h);
     if (!w) return;
     ActiveBackend().destroyWindow(*w);
-    uintptr_t v = reinterpret_cast<uintptr_t>(h);
-    windows[v & 0xFFFF].window.reset();
+    HandleBits bits;
+    DecodeHandle(reinterpret_cast<uintptr_t>(h), kUserTag, &bits);
+    windows[bits.slot].window.reset();
     Erase(creationOrder, h);
     Erase(shownOrder, h);
     ForgetWindowMessages(h);
@@ -151,12 +147,11 @@ RECT FrameForStyle(DWORD style) {
 }
 
 Window* LookUpWindow(HWND hWnd) {
-    uintptr_t v = reinterpret_cast<uintptr_t>(hWnd);
-    if (((v >> 16) & 0xF) != kUserTag) return nullptr;
-    uint32_t slot = static_cast<uint32_t>(v & 0xFFFF);
-    if (slot >= windows.size()) return nullptr;
-    WindowSlot& s = windows[slot];
-    if (!s.window || s.generation != static_cast<uint32_t>(v >> kGenerationShift)) return nullptr;
+    HandleBits bits;
+    if (!DecodeHandle(reinterpret_cast<uintptr_t>(hWnd), kUserTag, &bits)) return nullptr;
+    if (bits.slot >= windows.size()) return nullptr;
+    WindowSlot& s = windows[bits.slot];
+    if (!s.window || s.generation != bits.generation) return nullptr;
     return s.window.get();
 }
 
@@ -250,11 +245,10 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 
     uint32_t slot = 0;
     while (slot < windows.size() && windows[slot].window) ++slot;
-    if (slot >= kMaxWindows) return nullptr;
+    if (slot >= kHandleSlots) return nullptr;
     if (slot == windows.size()) windows.emplace_back();
     WindowSlot& s = windows[slot];
-    s.generation = (s.generation + 1) & kGenerationMask;
-    if (s.generation == 0) s.generation = 1;
+    s.generation = NextGeneration(s.generation);
     HWND h = Encode(slot, s.generation);
 
     if (X == CW_USEDEFAULT) {
