@@ -2,9 +2,12 @@
 //   tavrin-ik solve X Y Z          one JSON line for the foot target
 //   tavrin-ik sweep Z              the reachable grid points at depth Z
 //   tavrin-ik sweep --count Z...   the number of those points per depth
+#include <cerrno>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -23,8 +26,15 @@ const char kUsage[] =
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
     "       in model units as one line of JSON; y points down, z is the depth.\n"
     "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
-    "       or with --count only how many there are, one line per depth.\n";
+    "       or with --count only how many there are, one line per depth.\n"
+    "\n"
+    "Numbers are read as the nearest 32-bit float; one beyond the float range is\n"
+    "refused. Floats are written in the shortest text that reads back the same,\n"
+    "and a float that is not finite (a distance beyond the float range) as null,\n"
+    "so that every line of solve is valid JSON.\n"
+    "Exit status: 0 done, 1 the output could not be written, 2 bad arguments.\n";
 
+const int kWriteError = 1;
 const int kUsageError = 2;
 
 int UsageError(const std::string& message) {
@@ -43,20 +53,35 @@ std::string Quote(const char* text) {
     return quoted + "'";
 }
 
-// A finite float written in decimal or exponent form, with an optional sign.
-bool ParseFloat(const char* text, float& value) {
+enum class Parsed { Number, NotANumber, OutOfRange };
+
+// A decimal number with an optional sign, read as the nearest float, as
+// strtof reads it: a number too small for a float is zero of its sign, one
+// too large for it is out of range. Hex, inf and nan are not numbers here.
+Parsed ParseFloat(const char* text, float& value) {
     const char* begin = text;
     const char* end = text + std::strlen(text);
     // from_chars takes a leading '-' but not a '+'.
     if (*begin == '+') {
         ++begin;
-        if (*begin == '-') return false;
+        if (*begin == '-') return Parsed::NotANumber;
     }
     auto result = std::from_chars(begin, end, value, std::chars_format::general);
-    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+    if (result.ptr != end || result.ptr == begin) return Parsed::NotANumber;
+    if (result.ec == std::errc::result_out_of_range) {
+        // The text is a well-formed number; only its size is left to tell.
+        double wide = std::strtod(begin, nullptr);
+        if (std::fabs(wide) > FLT_MAX) return Parsed::OutOfRange;
+        value = std::copysign(0.0f, static_cast<float>(wide));
+        return Parsed::Number;
+    }
+    if (result.ec != std::errc() || !std::isfinite(value)) return Parsed::NotANumber;
+    return Parsed::Number;
 }
 
 std::string FloatText(float value) {
+    // JSON has no infinity; a line that says null stays valid JSON.
+    if (!std::isfinite(value)) return "null";
     char buffer[32];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
@@ -64,10 +89,11 @@ std::string FloatText(float value) {
 
 bool ParseNumbers(char** args, int count, std::vector<float>& numbers, std::string& error) {
     for (int i = 0; i < count; ++i) {
-        float value;
-        if (!ParseFloat(args[i], value)) {
-            error = "not a finite number: " + Quote(args[i]);
-            return false;
+        float value = 0;
+        switch (ParseFloat(args[i], value)) {
+        case Parsed::Number: break;
+        case Parsed::NotANumber: error = "not a finite number: " + Quote(args[i]); return false;
+        case Parsed::OutOfRange: error = "beyond the float range: " + Quote(args[i]); return false;
         }
         numbers.push_back(value);
     }
@@ -154,6 +180,20 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
+// Whatever was printed must have reached its destination: a full disk or a
+// closed output is a failure, not a success that wrote nothing.
+int FinishOutput(int status) {
+    bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    int error = errno;
+    if (std::fclose(stdout) != 0 && !failed) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed) return status;
+    std::fprintf(stderr, "tavrin-ik: cannot write the output: %s\n", std::strerror(error));
+    return status == 0 ? kWriteError : status;
+}
+
 int main(int argc, char** argv) {
-    return Run(argc, argv);
+    return FinishOutput(Run(argc, argv));
 }

@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -97,7 +98,9 @@ TEST(TavrinIkTest, BadInputNamesTheArgumentAndExitsWithTwo) {
         {"solve 1 two 3", "not a finite number: 'two'"},
         {"solve 1 2 nan", "not a finite number: 'nan'"},
         {"solve inf 2 3", "not a finite number: 'inf'"},
-        {"solve 1e39 2 3", "not a finite number: '1e39'"},
+        {"solve 1e39 2 3", "beyond the float range: '1e39'"},
+        {"solve 1 -3.5e38 3", "beyond the float range: '-3.5e38'"},
+        {"sweep --count 1e400", "beyond the float range: '1e400'"},
         {"solve '' 2 3", "not a finite number: ''"},
         {"solve 1.5x 2 3", "not a finite number: '1.5x'"},
         {"solve +-1 2 3", "not a finite number: '+-1'"},
@@ -117,12 +120,48 @@ TEST(TavrinIkTest, BadInputNamesTheArgumentAndExitsWithTwo) {
     }
 }
 
+// Every line is JSON, whatever the floats: no inf, no nan. Numbers too small
+// for a float read as zero of their sign, as strtof reads them.
+TEST(TavrinIkTest, SolveLinesAreValidJsonForExtremeNumbers) {
+    const struct {
+        const char* args;
+        const char* line;
+    } rows[] = {
+        {"solve 2e19 0 0", "{\"target\":[2e+19,0,0],\"outOfRange\":true,\"reach\":2e+19,\"distance\":null}"},
+        {"solve -3e38 0 3e38",
+         "{\"target\":[-3e+38,0,3e+38],\"outOfRange\":true,\"reach\":null,\"distance\":null}"},
+        {"solve 1e-50 0 -1e-400", "{\"target\":[0,0,-0],\"outOfRange\":true,\"reach\":0,\"distance\":0}"},
+        {"solve -1e-50 1e-45 0",
+         "{\"target\":[-0,1e-45,0],\"outOfRange\":true,\"reach\":0,\"distance\":0}"},
+    };
+    for (const auto& row : rows) {
+        ToolRun r = RunTool(row.args);
+        EXPECT_EQ(0, r.status) << row.args;
+        EXPECT_EQ(std::string(row.line) + "\n", r.out) << row.args;
+        EXPECT_EQ("", r.err) << row.args;
+    }
+}
+
+// Output that never arrived is a failure with a message, not a silent 0.
+TEST(TavrinIkTest, FailedWriteExitsWithOne) {
+    const char* rows[] = {
+        "solve 10 15 0 >/dev/full", "sweep 0 >/dev/full", "sweep --count 0 5 >/dev/full",
+        "--help >/dev/full",        "solve 10 15 0 >&-",  "sweep 0 >&-",
+    };
+    for (const char* args : rows) {
+        ToolRun r = RunTool(args);
+        EXPECT_EQ(1, r.status) << args;
+        EXPECT_EQ(0u, r.err.find("tavrin-ik: cannot write the output: ")) << args << "\n" << r.err;
+        EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << args;
+    }
+}
+
 TEST(TavrinIkTest, HugeArgumentGivesAShortOneLineMessage) {
     ToolRun r = RunTool("solve " + std::string(100000, '7') + " 2 3");
     EXPECT_EQ(2, r.status);
     std::string first = r.err.substr(0, r.err.find('\n'));
     EXPECT_LT(first.size(), 120u);
-    EXPECT_NE(std::string::npos, first.find("not a finite number"));
+    EXPECT_NE(std::string::npos, first.find("beyond the float range"));
 }
 
 }  // namespace
