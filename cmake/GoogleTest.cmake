@@ -1,8 +1,22 @@
 # GoogleTest: the system's packaged library where it fits, otherwise built
 # from the sources that Debian's googletest package ships (cross builds).
+include(GoogleTest)
+
+# tavrin_discover_tests(TARGET [gtest_discover_tests options...]): every
+# suite's tests, listed with one generous timeout. A cross build lists them
+# when ctest runs, not while building: under Wine the listing needs a ready
+# prefix, and Wine's first start is slow.
+function(tavrin_discover_tests target)
+  if(CMAKE_CROSSCOMPILING)
+    set(mode DISCOVERY_MODE PRE_TEST)
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 ${mode} ${ARGN})
+endfunction()
+
 if(TARGET GTest::gtest_main)
   return()
 endif()
+
 if(NOT CMAKE_CROSSCOMPILING)
   find_package(GTest QUIET)
 endif()

@@ -15,6 +15,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Run on a bare Windows: no MinGW runtime DLLs to ship.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Tests built here run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)

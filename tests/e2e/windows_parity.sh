@@ -24,15 +24,10 @@ trap cleanup EXIT
 
 start_xvfb 141 190 1600x1000
 pids+=("$xvfb_pid")
-# A prefix of its own, so that the setting below stays out of the user's.
-export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-# Wine's first start in a new prefix takes a while; start it before the timing matters.
-wineboot -i >/dev/null 2>&1
-# Xvfb has no window manager to send WM_TAKE_FOCUS, and without it Wine does
-# not activate a window that gets the X focus: keys and the first press then
-# go nowhere. Wine's own setting for such window managers lets focus activate.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+# Wine runs in the Windows build's own prefix, made before the timing matters.
+wine_run=("$(dirname "$0")/../../scripts/wine-run.sh" "$(dirname "$tavrin_exe")/wine")
+"${wine_run[@]}" || fail "no Wine prefix"
+export WINEPREFIX="${wine_run[1]}"
 
 start() {  # start NAME COMMAND...: prints the window id
   local name=$1; shift
@@ -42,7 +37,7 @@ start() {  # start NAME COMMAND...: prints the window id
 }
 linux=$(start linux "$tavrin")
 [ -n "$linux" ] || fail "the portable build's window did not appear"
-wine "$tavrin_exe" >"$work/wine.log" 2>&1 &
+"${wine_run[@]}" "$tavrin_exe" >"$work/wine.log" 2>&1 &
 pids+=($!)
 windows=$(timeout 90 bash -c 'until id=$(xdotool search --onlyvisible --name "^Tavrin FrontView$" | grep -vx "$0" | head -n 1) && [ -n "$id" ]; do sleep 0.5; done; echo $id' "$linux")
 [ -n "$windows" ] || fail "the Windows build's window did not appear under Wine"

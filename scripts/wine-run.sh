@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a prefix of the build's own, never the
+# user's ~/.wine nor a WINEPREFIX the user has set.
+#   wine-run.sh PREFIX PROGRAM [ARGS...]   runs PROGRAM in PREFIX
+#   wine-run.sh PREFIX                     only makes PREFIX ready
+# The prefix is made once, under a lock so that parallel tests wait for the
+# one that makes it, and marked ready only when Wine has finished writing it.
+# A prefix without the mark is a half-made one (an interrupted first start,
+# a full disk): it is removed and made again.
+set -u
+[ $# -ge 1 ] || { echo "usage: wine-run.sh PREFIX [PROGRAM [ARGS...]]" >&2; exit 2; }
+prefix=$1; shift
+case $prefix in /*) ;; *) prefix=$PWD/$prefix ;; esac  # Wine needs an absolute path
+
+export WINEPREFIX=$prefix WINEDEBUG=-all
+# No Mono or Gecko installers, and no menu entries or file associations
+# written into the user's home.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+ready=$prefix/.tavrin-ready
+
+make_prefix() {
+  wineserver -k 2>/dev/null
+  rm -rf "$prefix"
+  wineboot -i >/dev/null 2>&1
+  # Xvfb has no window manager to send WM_TAKE_FOCUS, and without it Wine
+  # does not activate a window that gets the X focus: keys and the first
+  # press then go nowhere. Wine's setting for such window managers lets the
+  # focus activate. Harmless for programs without windows.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+  # The registry reaches the disk when the server ends.
+  wineserver -w
+  grep -q UseTakeFocus "$prefix/user.reg" 2>/dev/null && [ -f "$prefix/system.reg" ] && touch "$ready"
+}
+
+if [ ! -f "$ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -f "$ready" ] && ! make_prefix; then
+    echo "wine-run.sh: could not make the Wine prefix $prefix" >&2
+    exit 1
+  fi
+  exec 9>&-
+fi
+[ $# -eq 0 ] && exit 0
+exec wine "$@"
