@@ -7,7 +7,9 @@ set -u
 native=$1 windows=$2
 command -v wine >/dev/null || { echo "skipped: wine is not installed"; exit 77; }
 [ -f "$windows" ] || { echo "skipped: no Windows build at $windows"; exit 77; }
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine runs in the Windows build's own prefix.
+wine_run=("$(dirname "$0")/../../scripts/wine-run.sh" "$(dirname "$windows")/wine")
+"${wine_run[@]}" || exit 1
 
 RANDOM=4242
 number() {  # a float text in [-30, 30) with up to four decimals
@@ -17,7 +19,7 @@ fail=0
 compare() {  # compare ARGS...: same standard output from both builds
   local a b
   a=$("$native" "$@")
-  b=$(wine "$windows" "$@" | tr -d '\r')
+  b=$("${wine_run[@]}" "$windows" "$@" | tr -d '\r')
   if [ "$a" != "$b" ]; then
     echo "FAIL: tavrin-ik $* differs between the builds"
     fail=1
@@ -36,5 +38,9 @@ for d in "${depths[@]}"; do compare sweep "$d"; done
 counts=()
 for _ in $(seq 30); do counts+=("$(number)"); done
 compare sweep --count "${counts[@]}"
+# A full output is a failure on Windows too.
+"${wine_run[@]}" "$windows" solve 10 15 0 >/dev/full 2>/dev/null
+status=$?
+[ "$status" -eq 1 ] || { echo "FAIL: a write to a full disk gave exit status $status, expected 1"; fail=1; }
 [ "$fail" -eq 0 ] && echo "windows tavrin-ik: ${#solves[@]} random solves, ${#depths[@]} sweeps and ${#counts[@]} counts identical"
 exit "$fail"
