@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test bench windows deps-build deps-test deps-run clean
+.PHONY: all build run display test bench windows deps-build deps-test deps-run clean
 
 all: build
 
@@ -11,10 +11,13 @@ build: deps-build
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: deps-run build
+# Said before anything is installed or built: the window needs a display.
+run: display deps-run build
+	$(BUILD_DIR)/tavrin
+
+display:
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "make run: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)" >&2; exit 1; fi
-	$(BUILD_DIR)/tavrin
 
 test: deps-test
 	JOBS=$(JOBS) scripts/test-all.sh

@@ -1,6 +1,7 @@
 // The headless backend: windows exist only as their client surfaces in
 // memory, nothing is shown and no device sends events; tests drive it
 // through the injection API. It also picks which backend runs.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,10 +81,23 @@ const Backend headless = {
 
 bool WantsHeadless() {
     const char* forced = std::getenv("TAVRIN_HEADLESS");
-    if (forced && std::strcmp(forced, "1") == 0) return true;
+    return forced && std::strcmp(forced, "1") == 0;
+}
+
+// The display the user meant, for the message when it cannot be opened.
+std::string DisplayName() {
     const char* x11 = std::getenv("DISPLAY");
+    if (x11 && *x11) return x11;
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (!x11 || !*x11) && (!wayland || !*wayland);
+    return wayland && *wayland ? wayland : "";
+}
+
+// A program whose window nobody can see would run on unseen, at full speed
+// and deaf to its close button: without a display it ends at once, unless
+// TAVRIN_HEADLESS=1 asks for windows in memory.
+[[noreturn]] void NoDisplay(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
+    std::exit(1);
 }
 
 }  // namespace
@@ -98,11 +112,18 @@ const Backend& ActiveBackend() {
         dump.path = path;
         std::atexit(WriteDump);
     }
-    if (!WantsHeadless()) {
-        chosen = OpenSdlBackend();
-        if (!chosen) std::fprintf(stderr, "tavrin platform: no usable display, running headless\n");
+    if (WantsHeadless()) {
+        chosen = &headless;
+        return *chosen;
     }
-    if (!chosen) chosen = &headless;
+    std::string display = DisplayName();
+    if (display.empty()) {
+        NoDisplay("no display to open a window on: neither DISPLAY nor WAYLAND_DISPLAY is set "
+                  "(TAVRIN_HEADLESS=1 runs without one)");
+    }
+    std::string why;
+    chosen = OpenSdlBackend(why);
+    if (!chosen) NoDisplay("cannot open the display '" + display + "': " + why);
     return *chosen;
 }
 

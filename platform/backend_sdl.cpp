@@ -6,7 +6,10 @@
 #ifndef TAVRIN_HAVE_SDL2
 
 namespace tavrin {
-const Backend* OpenSdlBackend() { return nullptr; }
+const Backend* OpenSdlBackend(std::string& why) {
+    why = "this build has no SDL2";
+    return nullptr;
+}
 void NoteWindowClassName(const char*) {}
 }  // namespace tavrin
 
@@ -16,6 +19,7 @@ void NoteWindowClassName(const char*) {}
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tavrin {
 namespace {
@@ -274,6 +278,11 @@ void PumpSdl() {
         case SDL_WINDOWEVENT:
             WindowEvent(e.window);
             break;
+        case SDL_QUIT:
+            // SDL turns SIGINT and SIGTERM into this: the program is asked
+            // to end, as when the user closes its windows.
+            for (HWND h : AllWindows()) DeliverClose(h);
+            break;
         default:
             break;
         }
@@ -306,13 +315,21 @@ const Backend sdl = {
     PresentSdl, PumpSdl,         SdlMessageBox,    SdlCaptureChanged,
 };
 
+const char* VideoDrivers() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    bool hasX11 = x11 && *x11, hasWayland = wayland && *wayland;
+    if (hasX11 && hasWayland) return "x11,wayland";
+    return hasWayland ? "wayland" : "x11";
+}
+
 }  // namespace
 
 void NoteWindowClassName(const char* name) {
     if (wmClass.empty() && name) wmClass = name;
 }
 
-const Backend* OpenSdlBackend() {
+const Backend* OpenSdlBackend(std::string& why) {
     // SDL takes the X11 WM_CLASS and the Wayland app id from these when its
     // video starts; a value the user set is kept.
     if (!wmClass.empty()) {
@@ -320,8 +337,22 @@ const Backend* OpenSdlBackend() {
         setenv("SDL_VIDEO_WAYLAND_WMCLASS", wmClass.c_str(), 0);
     }
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Only the display systems the user's environment names are tried.
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (!(asked && *asked)) SDL_SetHint(SDL_HINT_VIDEODRIVER, VideoDrivers());
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "tavrin platform: SDL_Init failed: %s\n", SDL_GetError());
+        why = SDL_GetError();
+        return nullptr;
+    }
+    // When no display answers SDL falls back to drivers that show nothing.
+    // A window nobody can see is no window: only an explicit SDL_VIDEODRIVER
+    // may choose one of those.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+                                std::strcmp(driver, "evdev") == 0);
+    if (invisible && !(asked && *asked)) {
+        why = std::string("no display answered (SDL fell back to its '") + driver + "' driver)";
+        SDL_Quit();
         return nullptr;
     }
     return &sdl;

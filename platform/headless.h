@@ -15,8 +15,8 @@
 extern "C" {
 #endif
 
-// True when no real display is used: no DISPLAY and no WAYLAND_DISPLAY, or
-// TAVRIN_HEADLESS=1.
+// True when no real display is used: TAVRIN_HEADLESS=1. Without it, a
+// program that finds no display it can open ends with a message and status 1.
 bool TavrinIsHeadless(void);
 
 // A key goes down or up, as the backends report a real key: the asynchronous

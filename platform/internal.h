@@ -151,8 +151,8 @@ struct Backend {
 
 const Backend& ActiveBackend();
 const Backend& HeadlessBackend();
-// Null when SDL cannot open a display.
-const Backend* OpenSdlBackend();
+// Null, with the reason in why, when SDL cannot open a display.
+const Backend* OpenSdlBackend(std::string& why);
 // The first window class's name, which becomes the X11 window class.
 void NoteWindowClassName(const char* name);
 
