@@ -10,7 +10,6 @@ namespace {
 const float kKeyStep = 1.0f;
 const int kReadoutRightInset = 44;
 const int kReadoutRows[3] = {70, 90, 110};
-const int kReadoutMaxChars = 3;
 
 void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     leg = new Leg;
@@ -26,8 +25,9 @@ void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
-// The requested numbers, at most three characters each, at the outer
-// window's width less 44.
+// The requested numbers, whole, at the outer window's width less 44; where
+// that would put a number past the frame's right edge (a wide window, a long
+// number), it ends at that edge instead.
 void DrawReadout(HWND window) {
     RECT rcWind;
     GetWindowRect(window, &rcWind);
@@ -37,8 +37,11 @@ void DrawReadout(HWND window) {
     const float components[3] = {target.x, target.y, target.z};
     for (int i = 0; i < 3; ++i) {
         std::string text = FormatInt(TruncateToInt(components[i]));
-        int count = static_cast<int>(std::min<size_t>(text.size(), kReadoutMaxChars));
-        TextOutA(frontDC, ptDiff.x - kReadoutRightInset, kReadoutRows[i], text.c_str(), count);
+        int count = static_cast<int>(text.size());
+        SIZE extent = {0, 0};
+        GetTextExtentPoint32A(frontDC, text.c_str(), count, &extent);
+        int x = std::min<int>(ptDiff.x - kReadoutRightInset, bufferWidth - extent.cx);
+        TextOutA(frontDC, x, kReadoutRows[i], text.c_str(), count);
     }
 }
 

@@ -79,7 +79,21 @@ void FillBox(Surface& s, const RECT& clip, int64_t left, int64_t top, int64_t ri
     }
 }
 
+int64_t Extent(const Font& font, LPCSTR text, int count) {
+    int64_t extent = 0;
+    for (int i = 0; i < count; ++i) extent += font.For(static_cast<unsigned char>(text[i])).advance;
+    return extent;
+}
+
 }  // namespace
+
+BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
+    if (!LookUpDc(hdc) || c < 0 || (c > 0 && !lpString) || !psizl) return FALSE;
+    int64_t extent = Extent(TheFont(), lpString, c);
+    psizl->cx = static_cast<LONG>(std::min<int64_t>(extent, INT32_MAX));
+    psizl->cy = kFontHeight;
+    return TRUE;
+}
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     DcState* state = LookUpDc(hdc);
@@ -89,8 +103,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     const Font& font = TheFont();
     Surface& s = *t.surface;
 
-    int64_t extent = 0;
-    for (int i = 0; i < c; ++i) extent += font.For(static_cast<unsigned char>(lpString[i])).advance;
+    int64_t extent = Extent(font, lpString, c);
     if (state->bkMode == OPAQUE) {
         FillBox(s, t.clip, x, y, int64_t{x} + extent, int64_t{y} + kFontHeight, PixelForSurface(s, state->bkColor));
     }

@@ -13,7 +13,7 @@ const COLORREF kWhite = 0xFFFFFF;
 int TextBoxRight(HDC dc, int x, int top) {
     int right = x;
     for (int y = top; y < top + 16; ++y) {
-        for (int px = x; px < x + 64; ++px) {
+        for (int px = x; px < x + 128; ++px) {
             if (GetPixel(dc, px, y) == kWhite && px + 1 > right) right = px + 1;
         }
     }
@@ -25,7 +25,7 @@ int TextBoxRight(HDC dc, int x, int top) {
 int TextBoxWidth(const char* text) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 100, 40);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 40);
     HGDIOBJ old = SelectObject(dc, bitmap);
     TextOutA(dc, 10, 10, text, static_cast<int>(std::strlen(text)));
     int width = TextBoxRight(dc, 10, 10) - 10;
@@ -160,7 +160,7 @@ TEST_F(AppTest, RightReleaseEndsADragAndRightPressDoesNothing) {
     ExpectTarget(10, 15, 0, target);
 }
 
-TEST_F(AppTest, ReadoutShowsAtMostThreeCharacters) {
+TEST_F(AppTest, ReadoutShowsLongNumbersWhole) {
     // Pointer x = 250 - 100 * 15 maps to exactly -100. The capture, which
     // lets a move outside the window through, comes with the dispatched press.
     Mouse(WM_LBUTTONDOWN, 300, 300, MK_LBUTTON);
@@ -168,8 +168,35 @@ TEST_F(AppTest, ReadoutShowsAtMostThreeCharacters) {
     Mouse(WM_MOUSEMOVE, -1250, 400 + 2 * 15, MK_LBUTTON);
     ASSERT_TRUE(Pump());
     ExpectTarget(-100, 2, 0, target);
-    EXPECT_EQ(656 + TextBoxWidth("-10"), TextBoxRight(frontDC, 656, 70));
+    EXPECT_EQ(656 + TextBoxWidth("-100"), TextBoxRight(frontDC, 656, 70));
     EXPECT_EQ(656 + TextBoxWidth("2"), TextBoxRight(frontDC, 656, 90));
+}
+
+// The readout sits at the outer width less 44 while the text fits in the
+// 700-pixel frame there; otherwise it ends at the frame's right edge.
+TEST_F(AppTest, ReadoutStaysInsideTheFrame) {
+    const struct {
+        int outerWidth;
+        float x;
+        const char* text;
+        int left;  // -1: ends at the frame's edge
+    } rows[] = {
+        {700, 10, "10", 656},
+        {600, -1234, "-1234", 556},
+        {700, -1234567, "-1234567", -1},
+        {800, 10, "10", -1},
+        {32767, -101, "-101", -1},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(TavrinResizeWindow(hWnd, row.outerWidth, 850)) << row.outerWidth;
+        target.x = row.x;
+        PostMessageA(hWnd, WM_REDRAW, 0, 0);
+        ASSERT_TRUE(Pump());
+        int width = TextBoxWidth(row.text);
+        int left = row.left >= 0 ? row.left : 700 - width;
+        EXPECT_EQ(left + width, TextBoxRight(frontDC, left, 70)) << row.text << " at width " << row.outerWidth;
+        EXPECT_EQ(kBlack, Front(left - 1, 75)) << row.text << " at width " << row.outerWidth;
+    }
 }
 
 TEST_F(AppTest, ArrowKeysStepTheTargetByOneUnit) {
