@@ -138,6 +138,11 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_RBUTTONDOWN:
         return 0;
+    case WM_CAPTURECHANGED:
+        // The capture went elsewhere (the window lost the focus, another
+        // window took it): the drag cannot see its release any more.
+        dragging = false;
+        return 0;
     case WM_RBUTTONUP:
         ReleaseCapture();
         dragging = false;

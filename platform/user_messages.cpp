@@ -13,7 +13,19 @@ namespace {
 // WM_PAINT are not queued at all but made up when PeekMessageA finds nothing
 // else: the quit after every posted message, the paint last of all.
 std::deque<MSG> posted;
-std::deque<MSG> input;
+
+// Device input waits in arrival order. A pointer event keeps the window it
+// was reported for and its screen position (hwnd and pt), and is given to a
+// window only when it is taken out, as Windows does: a move or a release
+// outside the window that came before the press was handled still reaches
+// the window that took the capture on that press. Consecutive moves merge
+// into the last one, as on Windows, so a storm of pointer input costs one
+// message per turn of the loop and the queue stays short.
+struct InputEvent {
+    MSG msg;
+    bool pointer = false;
+};
+std::deque<InputEvent> input;
 bool quitPending = false;
 int quitCode = 0;
 HWND capture = nullptr;
@@ -58,7 +70,45 @@ bool TakeFrom(std::deque<MSG>& queue, LPMSG out, HWND filter, UINT low, UINT hig
 
 // A coordinate as one signed 16-bit half of lParam; Windows keeps the low 16
 // bits of larger values the same way.
-WORD CoordinateWord(int v) { return static_cast<WORD>(static_cast<unsigned>(v) & 0xFFFFu); }
+WORD CoordinateWord(int64_t v) { return static_cast<WORD>(static_cast<uint64_t>(v) & 0xFFFFu); }
+
+// Gives a pointer event its window now: the capture window, or without the
+// capture the window it was reported for if it lies in its client area.
+// False when it goes to no window.
+bool ResolvePointer(MSG& m) {
+    HWND target = CaptureWindow();
+    Window* to = target ? LookUpWindow(target) : nullptr;
+    if (!to) {
+        Window* from = LookUpWindow(m.hwnd);
+        if (!from) return false;
+        int64_t x = int64_t{m.pt.x} - from->clientOrigin.x, y = int64_t{m.pt.y} - from->clientOrigin.y;
+        if (x < 0 || y < 0 || x >= from->client.width || y >= from->client.height) return false;
+        target = m.hwnd;
+        to = from;
+    }
+    int64_t x = int64_t{m.pt.x} - to->clientOrigin.x, y = int64_t{m.pt.y} - to->clientOrigin.y;
+    m.hwnd = target;
+    m.lParam = MAKELPARAM(CoordinateWord(x), CoordinateWord(y));
+    return true;
+}
+
+bool TakeInput(LPMSG out, HWND filter, UINT low, UINT high, bool remove) {
+    for (auto it = input.begin(); it != input.end();) {
+        MSG m = it->msg;
+        if (it->pointer && !ResolvePointer(m)) {
+            it = input.erase(it);
+            continue;
+        }
+        if ((filter && m.hwnd != filter) || !InRange(m.message, low, high)) {
+            ++it;
+            continue;
+        }
+        *out = m;
+        if (remove) input.erase(it);
+        return true;
+    }
+    return false;
+}
 
 void SetButton(int vk, bool down) {
     if (down && !keys[vk].down) keys[vk].pressedSinceQuery = true;
@@ -87,7 +137,7 @@ void DeliverKey(int vk, bool down) {
     DWORD flags = 1u;
     if (wasDown) flags |= 1u << 30;
     if (!down) flags |= (1u << 30) | (1u << 31);
-    input.push_back(Make(focus, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(flags)));
+    input.push_back({Make(focus, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(flags)), false});
 }
 
 void DeliverMouse(HWND source, UINT message, int clientX, int clientY, WPARAM mkFlags) {
@@ -106,29 +156,24 @@ void DeliverMouse(HWND source, UINT message, int clientX, int clientY, WPARAM mk
     int64_t screenX = int64_t{from->clientOrigin.x} + clientX;
     int64_t screenY = int64_t{from->clientOrigin.y} + clientY;
     cursor = POINT{static_cast<LONG>(screenX), static_cast<LONG>(screenY)};
-    HWND target = CaptureWindow();
-    Window* to = target ? LookUpWindow(target) : nullptr;
-    if (!to) {
-        // Without the capture the pointer talks to the window it is over.
-        if (clientX < 0 || clientY < 0 || clientX >= from->client.width || clientY >= from->client.height) return;
-        target = source;
-        to = from;
+    if (message == WM_MOUSEMOVE && !input.empty()) {
+        MSG& last = input.back().msg;
+        if (input.back().pointer && last.message == WM_MOUSEMOVE && last.hwnd == source && last.wParam == mkFlags) {
+            last.pt = cursor;
+            last.time = Now();
+            return;
+        }
     }
-    int64_t x = screenX - to->clientOrigin.x, y = screenY - to->clientOrigin.y;
-    LPARAM lParam = MAKELPARAM(CoordinateWord(static_cast<int>(x)), CoordinateWord(static_cast<int>(y)));
-    input.push_back(Make(target, message, mkFlags, lParam));
+    input.push_back({Make(source, message, mkFlags, 0), true});
 }
 
 void DeliverClose(HWND hWnd) {
-    if (LookUpWindow(hWnd)) input.push_back(Make(hWnd, WM_CLOSE, 0, 0));
+    if (LookUpWindow(hWnd)) input.push_back({Make(hWnd, WM_CLOSE, 0, 0), false});
 }
 
 void ForgetWindowMessages(HWND hWnd) {
-    for (std::deque<MSG>* q : {&posted, &input}) {
-        for (auto it = q->begin(); it != q->end();) {
-            it = it->hwnd == hWnd ? q->erase(it) : it + 1;
-        }
-    }
+    for (auto it = posted.begin(); it != posted.end();) it = it->hwnd == hWnd ? posted.erase(it) : it + 1;
+    for (auto it = input.begin(); it != input.end();) it = it->msg.hwnd == hWnd ? input.erase(it) : it + 1;
     if (capture == hWnd) capture = nullptr;
 }
 
@@ -162,7 +207,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
         if (remove) quitPending = false;
         return TRUE;
     }
-    if (TakeFrom(input, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+    if (TakeInput(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
     if (InRange(WM_PAINT, wMsgFilterMin, wMsgFilterMax)) {
         // WM_PAINT stays due until BeginPaint validates the window.
         for (HWND h : AllWindows()) {

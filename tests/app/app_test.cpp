@@ -160,6 +160,18 @@ TEST_F(AppTest, RightReleaseEndsADragAndRightPressDoesNothing) {
     ExpectTarget(10, 15, 0, target);
 }
 
+TEST_F(AppTest, LosingTheCaptureEndsTheDrag) {
+    Mouse(WM_LBUTTONDOWN, 300, 300, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    ASSERT_TRUE(dragging);
+    // The system takes the capture away, as when the window loses the focus.
+    ReleaseCapture();
+    EXPECT_FALSE(dragging);
+    Mouse(WM_MOUSEMOVE, 400, 640, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    ExpectTarget(10, 15, 0, target);
+}
+
 TEST_F(AppTest, ReadoutShowsLongNumbersWhole) {
     // Pointer x = 250 - 100 * 15 maps to exactly -100. The capture, which
     // lets a move outside the window through, comes with the dispatched press.

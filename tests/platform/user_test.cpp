@@ -392,6 +392,48 @@ TEST_F(UserTest, CaptureKeepsPointerMovesOutside) {
     EXPECT_EQ(nullptr, GetCapture());
 }
 
+// Pointer events find their window when they are taken out: what happened
+// outside before the press was handled reaches the window if handling the
+// press took the capture, and is lost if it did not.
+TEST_F(UserTest, PointerEventsBeforeTheCaptureFollowIt) {
+    HWND h = CreateShown();
+    for (bool takeCapture : {true, false}) {
+        ReleaseCapture();
+        seen.clear();
+        TavrinInjectMouse(WM_LBUTTONDOWN, 400, 640, MK_LBUTTON);
+        TavrinInjectMouse(WM_MOUSEMOVE, -50, -60, MK_LBUTTON);
+        TavrinInjectMouse(WM_LBUTTONUP, -50, -60, 0);
+        MSG msg;
+        ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+        ASSERT_EQ(static_cast<UINT>(WM_LBUTTONDOWN), msg.message);
+        if (takeCapture) SetCapture(h);
+        std::vector<UINT> expected;
+        if (takeCapture) expected = {WM_MOUSEMOVE, WM_LBUTTONUP};
+        EXPECT_EQ(expected, Drain()) << "capture taken: " << takeCapture;
+        if (!takeCapture) continue;
+        int at = Find(WM_MOUSEMOVE);
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(-50, GET_X_LPARAM(seen[static_cast<size_t>(at)].lParam));
+        EXPECT_EQ(-60, GET_Y_LPARAM(seen[static_cast<size_t>(at)].lParam));
+    }
+}
+
+// As on Windows, moves in a row merge into the last one; a button between
+// them keeps them apart. A storm of moves is one message.
+TEST_F(UserTest, ConsecutiveMovesMerge) {
+    HWND h = CreateShown();
+    for (int i = 0; i < 100000; ++i) TavrinInjectMouse(WM_MOUSEMOVE, i % 600, 10 + i % 700, MK_LBUTTON);
+    TavrinInjectMouse(WM_MOUSEMOVE, 30, 40, 0);
+    TavrinInjectMouse(WM_LBUTTONDOWN, 31, 41, MK_LBUTTON);
+    TavrinInjectMouse(WM_MOUSEMOVE, 32, 42, MK_LBUTTON);
+    TavrinInjectMouse(WM_MOUSEMOVE, 33, 43, MK_LBUTTON);
+    std::vector<UINT> expected = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_MOUSEMOVE};
+    EXPECT_EQ(expected, Drain());
+    EXPECT_EQ(h, seen.back().hwnd);
+    const int lastX[] = {99999 % 600, 30, 31, 33};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(lastX[i], GET_X_LPARAM(seen[i].lParam)) << i;
+}
+
 TEST_F(UserTest, ButtonsSetTheirKeyStateAndMessagesKeepOrder) {
     HWND h = CreateShown();
     TavrinInjectMouse(WM_LBUTTONDOWN, 5, 6, MK_LBUTTON);
