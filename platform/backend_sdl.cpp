@@ -1,6 +1,11 @@
 // The SDL2 backend: each window is a real window on X11 or Wayland, its
-// client surface presented through a streaming texture, and SDL's events
-// turned into the messages Windows would send.
+// client surface copied into SDL's window surface (shared memory on X11, no
+// GL), and SDL's events turned into the messages Windows would send.
+//
+// With a presentation scale N every program pixel shows as N x N screen
+// pixels; the program still sees its own sizes and coordinates, because
+// everything that crosses to SDL is multiplied by N and everything that
+// comes back divided by N.
 #include "platform/internal.h"
 
 #ifndef TAVRIN_HAVE_SDL2
@@ -17,21 +22,28 @@ void NoteWindowClassName(const char*) {}
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace tavrin {
 namespace {
 
 std::string wmClass;
 
+// Screen pixels per program pixel.
+int scale = 1;
+
+int ToScreen(int v) { return static_cast<int>(std::clamp<int64_t>(int64_t{v} * scale, INT_MIN, INT_MAX)); }
+// Rounds toward minus infinity, so that a pointer left of the window, at
+// screen -1, is at program -1 and not 0.
+int FromScreen(int v) { return v >= 0 ? v / scale : -((-(v + 1)) / scale) - 1; }
+
 struct Native {
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
-    int textureWidth = 0;
-    int textureHeight = 0;
     // What the program asked for: the outer frame, decorations included.
     int outerX = 0, outerY = 0, outerWidth = 0, outerHeight = 0;
     // The last presentation, to skip uploads when nothing changed.
@@ -61,6 +73,10 @@ void FitToBorders(Window& w) {
     if (SDL_GetWindowBordersSize(n.window, &top, &left, &bottom, &right) != 0) {
         top = left = bottom = right = 0;
     }
+    top = FromScreen(top);
+    left = FromScreen(left);
+    bottom = FromScreen(bottom);
+    right = FromScreen(right);
     if (top == w.frame.top && left == w.frame.left && bottom == w.frame.bottom && right == w.frame.right) return;
     w.frame = RECT{left, top, right, bottom};
     int clientWidth = n.outerWidth - left - right;
@@ -68,8 +84,8 @@ void FitToBorders(Window& w) {
     if (clientWidth < 1) clientWidth = 1;
     if (clientHeight < 1) clientHeight = 1;
     HWND h = w.handle;
-    SDL_SetWindowSize(n.window, clientWidth, clientHeight);
-    SDL_SetWindowPosition(n.window, n.outerX + left, n.outerY + top);
+    SDL_SetWindowSize(n.window, ToScreen(clientWidth), ToScreen(clientHeight));
+    SDL_SetWindowPosition(n.window, ToScreen(n.outerX + left), ToScreen(n.outerY + top));
     ClientMoved(h, n.outerX + left, n.outerY + top);
     ClientResized(h, clientWidth, clientHeight);
 }
@@ -85,14 +101,13 @@ void CreateSdlWindow(Window& w) {
     if (!(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER))) flags |= SDL_WINDOW_BORDERLESS;
     int width = n->outerWidth > 0 ? n->outerWidth : 1;
     int height = n->outerHeight > 0 ? n->outerHeight : 1;
-    n->window = SDL_CreateWindow(w.title.c_str(), n->outerX, n->outerY, width, height, flags);
+    n->window = SDL_CreateWindow(w.title.c_str(), ToScreen(n->outerX), ToScreen(n->outerY), ToScreen(width),
+                                 ToScreen(height), flags);
     if (!n->window) {
         std::fprintf(stderr, "tavrin platform: SDL_CreateWindow failed: %s\n", SDL_GetError());
         delete n;
         return;
     }
-    n->renderer = SDL_CreateRenderer(n->window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!n->renderer) n->renderer = SDL_CreateRenderer(n->window, -1, SDL_RENDERER_SOFTWARE);
     w.native = n;
     // Until the window manager says otherwise there are no decorations:
     // messages during creation see the whole outer size as client area.
@@ -104,8 +119,6 @@ void CreateSdlWindow(Window& w) {
 void DestroySdlWindow(Window& w) {
     Native* n = NativeOf(w);
     if (!n) return;
-    if (n->texture) SDL_DestroyTexture(n->texture);
-    if (n->renderer) SDL_DestroyRenderer(n->renderer);
     SDL_DestroyWindow(n->window);
     delete n;
     w.native = nullptr;
@@ -143,28 +156,65 @@ void SetSdlClientSize(Window& w, int clientWidth, int clientHeight) {
     if (!n) return;
     n->outerWidth = clientWidth + w.frame.left + w.frame.right;
     n->outerHeight = clientHeight + w.frame.top + w.frame.bottom;
-    SDL_SetWindowSize(n->window, clientWidth > 0 ? clientWidth : 1, clientHeight > 0 ? clientHeight : 1);
+    SDL_SetWindowSize(n->window, ToScreen(clientWidth > 0 ? clientWidth : 1),
+                      ToScreen(clientHeight > 0 ? clientHeight : 1));
     n->windowChanged = true;
+}
+
+// Nothing new to show: sleep until input arrives or until the display's
+// next refresh, whichever comes first, so an idle window costs nothing and
+// a change still shows within one refresh.
+void WaitForInputOrRefresh(SDL_Window* window) {
+    SDL_DisplayMode mode;
+    int hz = SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+    Uint64 period = 1000 / static_cast<Uint64>(hz);
+    if (period == 0) period = 1;
+    Uint64 untilRefresh = period - SDL_GetTicks64() % period;
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(untilRefresh));
+}
+
+// Copies the client surface into the window surface, each pixel as a
+// scale x scale block. Our pixels are 0x00RRGGBB, which is SDL's RGB888 and,
+// with the unused byte ignored, ARGB8888; other layouts are converted.
+void CopyScaled(const Surface& from, SDL_Surface* to) {
+    int width = std::min(from.width, to->w / scale);
+    int height = std::min(from.height, to->h / scale);
+    if (width <= 0 || height <= 0) return;
+    bool native = to->format->format == SDL_PIXELFORMAT_RGB888 || to->format->format == SDL_PIXELFORMAT_ARGB8888;
+    static std::vector<uint32_t> row;
+    row.resize(static_cast<size_t>(width) * scale);
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* in = from.pixels.data() + static_cast<size_t>(y) * from.width;
+        const uint32_t* line = in;
+        if (scale > 1) {
+            for (int x = 0; x < width; ++x) std::fill_n(row.data() + static_cast<size_t>(x) * scale, scale, in[x]);
+            line = row.data();
+        }
+        for (int k = 0; k < scale; ++k) {
+            uint8_t* out = static_cast<uint8_t*>(to->pixels) + static_cast<size_t>(y * scale + k) * to->pitch;
+            if (native) {
+                std::memcpy(out, line, sizeof(uint32_t) * static_cast<size_t>(width) * scale);
+            } else {
+                SDL_ConvertPixels(width * scale, 1, SDL_PIXELFORMAT_RGB888, line, width * scale * 4,
+                                  to->format->format, out, to->pitch);
+            }
+        }
+    }
 }
 
 void PresentSdl(Window& w) {
     Native* n = NativeOf(w);
-    if (!n || !n->renderer || w.client.width <= 0 || w.client.height <= 0) return;
-    if (!n->windowChanged && n->presentedGeneration == w.client.generation) return;
-    if (!n->texture || n->textureWidth != w.client.width || n->textureHeight != w.client.height) {
-        if (n->texture) SDL_DestroyTexture(n->texture);
-        // RGB888 is 0x00RRGGBB in a 32-bit word, our own pixel layout.
-        n->texture = SDL_CreateTexture(n->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                       w.client.width, w.client.height);
-        if (!n->texture) return;
-        n->textureWidth = w.client.width;
-        n->textureHeight = w.client.height;
+    if (!n || w.client.width <= 0 || w.client.height <= 0) return;
+    if (!n->windowChanged && n->presentedGeneration == w.client.generation) {
+        WaitForInputOrRefresh(n->window);
+        return;
     }
-    SDL_UpdateTexture(n->texture, nullptr, w.client.pixels.data(), w.client.width * 4);
-    SDL_Rect whole = {0, 0, w.client.width, w.client.height};
-    SDL_RenderClear(n->renderer);
-    SDL_RenderCopy(n->renderer, n->texture, nullptr, &whole);
-    SDL_RenderPresent(n->renderer);
+    SDL_Surface* screen = SDL_GetWindowSurface(n->window);
+    if (!screen) return;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
+    CopyScaled(w.client, screen);
+    if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+    SDL_UpdateWindowSurface(n->window);
     n->presentedGeneration = w.client.generation;
     n->windowChanged = false;
 }
@@ -230,7 +280,7 @@ void MouseButton(const SDL_MouseButtonEvent& e) {
     }
     Uint32 mask = SDL_BUTTON(e.button);
     buttonsDown = down ? (buttonsDown | mask) : (buttonsDown & ~mask);
-    DeliverMouse(WindowForId(e.windowID), message, e.x, e.y, MouseKeys());
+    DeliverMouse(WindowForId(e.windowID), message, FromScreen(e.x), FromScreen(e.y), MouseKeys());
 }
 
 void WindowEvent(const SDL_WindowEvent& e) {
@@ -242,17 +292,21 @@ void WindowEvent(const SDL_WindowEvent& e) {
         NativeOf(*w)->windowChanged = true;
         InvalidateClient(*w, nullptr, true);
         break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        int width = FromScreen(e.data1), height = FromScreen(e.data2);
         NativeOf(*w)->windowChanged = true;
-        NativeOf(*w)->outerWidth = e.data1 + w->frame.left + w->frame.right;
-        NativeOf(*w)->outerHeight = e.data2 + w->frame.top + w->frame.bottom;
-        ClientResized(h, e.data1, e.data2);
+        NativeOf(*w)->outerWidth = width + w->frame.left + w->frame.right;
+        NativeOf(*w)->outerHeight = height + w->frame.top + w->frame.bottom;
+        ClientResized(h, width, height);
         break;
-    case SDL_WINDOWEVENT_MOVED:
-        NativeOf(*w)->outerX = e.data1 - w->frame.left;
-        NativeOf(*w)->outerY = e.data2 - w->frame.top;
-        ClientMoved(h, e.data1, e.data2);
+    }
+    case SDL_WINDOWEVENT_MOVED: {
+        int x = FromScreen(e.data1), y = FromScreen(e.data2);
+        NativeOf(*w)->outerX = x - w->frame.left;
+        NativeOf(*w)->outerY = y - w->frame.top;
+        ClientMoved(h, x, y);
         break;
+    }
     case SDL_WINDOWEVENT_CLOSE:
         DeliverClose(h);
         break;
@@ -270,7 +324,8 @@ void PumpSdl() {
             if (int vk = VirtualKey(e.key.keysym)) DeliverKey(vk, e.type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEMOTION:
-            DeliverMouse(WindowForId(e.motion.windowID), WM_MOUSEMOVE, e.motion.x, e.motion.y, MouseKeys());
+            DeliverMouse(WindowForId(e.motion.windowID), WM_MOUSEMOVE, FromScreen(e.motion.x),
+                         FromScreen(e.motion.y), MouseKeys());
             break;
         case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP:
             MouseButton(e.button);
@@ -315,6 +370,19 @@ const Backend sdl = {
     PresentSdl, PumpSdl,         SdlMessageBox,    SdlCaptureChanged,
 };
 
+// TAVRIN_SCALE when set (checked at start-up); otherwise 2 or more on a
+// screen of 192 DPI or more, else 1.
+int ChooseScale() {
+    const char* asked = std::getenv("TAVRIN_SCALE");
+    if (asked && *asked) {
+        int n = std::atoi(asked);
+        return n >= 1 && n <= kMaxPresentationScale ? n : 1;
+    }
+    float dpi = 0;
+    if (SDL_GetDisplayDPI(0, nullptr, &dpi, nullptr) != 0 || !(dpi >= 192.0f)) return 1;
+    return std::min(kMaxPresentationScale, static_cast<int>(dpi / 96.0f));
+}
+
 const char* VideoDrivers() {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -340,6 +408,8 @@ const Backend* OpenSdlBackend(std::string& why) {
     // Only the display systems the user's environment names are tried.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if (!(asked && *asked)) SDL_SetHint(SDL_HINT_VIDEODRIVER, VideoDrivers());
+    // Frames are drawn in software: the window surface needs no GL stack.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         why = SDL_GetError();
         return nullptr;
@@ -355,6 +425,7 @@ const Backend* OpenSdlBackend(std::string& why) {
         SDL_Quit();
         return nullptr;
     }
+    scale = ChooseScale();
     return &sdl;
 }
 

@@ -193,16 +193,26 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
     std::vector<uint32_t> snapshot;
     if (sameSurface) snapshot = in.pixels;
     const uint32_t* source = sameSurface ? snapshot.data() : in.pixels.data();
+    // A copy that changes no pixel leaves the generation alone, so that the
+    // loop's copy of an unchanged frame does not count as a new frame.
+    bool changed = false;
+    const size_t rowBytes = sizeof(uint32_t) * static_cast<size_t>(w);
     for (int64_t ty = top; ty < bottom; ++ty) {
         const uint32_t* s = source + static_cast<size_t>(ty - dy) * in.width + static_cast<size_t>(left - dx);
         uint32_t* d = out.pixels.data() + static_cast<size_t>(ty) * out.width + static_cast<size_t>(left);
         if (convert.kind == BltConversion::Copy) {
-            std::memcpy(d, s, sizeof(uint32_t) * static_cast<size_t>(w));
+            if (std::memcmp(d, s, rowBytes) == 0) continue;
+            std::memcpy(d, s, rowBytes);
+            changed = true;
         } else {
-            for (int i = 0; i < w; ++i) d[i] = convert(s[i]);
+            for (int i = 0; i < w; ++i) {
+                uint32_t p = convert(s[i]);
+                changed = changed || d[i] != p;
+                d[i] = p;
+            }
         }
     }
-    ++out.generation;
+    if (changed) ++out.generation;
     WindowDcTouched(hdc);
     return TRUE;
 }

@@ -153,6 +153,8 @@ const Backend& ActiveBackend();
 const Backend& HeadlessBackend();
 // Null, with the reason in why, when SDL cannot open a display.
 const Backend* OpenSdlBackend(std::string& why);
+// The largest TAVRIN_SCALE: screen pixels per program pixel on each axis.
+constexpr int kMaxPresentationScale = 8;
 // The first window class's name, which becomes the X11 window class.
 void NoteWindowClassName(const char* name);
 
