@@ -21,6 +21,7 @@ void NoteWindowClassName(const char*) {}
 #else
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <climits>
@@ -269,6 +270,105 @@ WPARAM MouseKeys() {
     return mk;
 }
 
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(TAVRIN_HAVE_X11)
+// SetCapture on X11: an active pointer grab of our own. SDL's mouse capture
+// alone is not enough: SDL 2.26 answers every EnterNotify (the grab's own
+// NotifyGrab crossing included) with SDL_UpdateWindowGrab, which calls
+// XUngrabPointer for a window that is not grabbed with SDL_SetWindowGrab,
+// ending both the capture grab and the implicit button grab; the next button
+// release then goes to whatever is under the pointer, never to us. So while
+// the capture is held the window stops selecting crossing events (SDL never
+// sees one, and never ungrabs), the grab asks for none, and it is checked
+// again after every batch of events.
+struct Grab {
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    long savedMask = 0;
+    HWND owner = nullptr;
+};
+Grab grab;
+
+const unsigned int kGrabMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+
+bool X11Of(SDL_Window* window, Display** display, ::Window* xwindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *display = info.info.x11.display;
+    *xwindow = info.info.x11.window;
+    return true;
+}
+
+bool GrabPointer() {
+    // owner_events False: everything is reported to the grab window, in its
+    // coordinates, wherever the pointer is.
+    int rc = XGrabPointer(grab.display, grab.xwindow, False, kGrabMask, GrabModeAsync, GrabModeAsync, None, None,
+                          CurrentTime);
+    return rc == GrabSuccess;
+}
+
+void EndGrab() {
+    if (!grab.display) return;
+    XSelectInput(grab.display, grab.xwindow, grab.savedMask);
+    XUngrabPointer(grab.display, CurrentTime);
+    XFlush(grab.display);
+    grab = Grab();
+}
+
+bool StartGrab(HWND h, Window& w) {
+    EndGrab();
+    Display* display;
+    ::Window xwindow;
+    if (!X11Of(NativeOf(w)->window, &display, &xwindow)) return false;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, xwindow, &attributes)) return false;
+    grab.display = display;
+    grab.xwindow = xwindow;
+    grab.savedMask = attributes.your_event_mask;
+    grab.owner = h;
+    XSelectInput(display, xwindow, grab.savedMask & ~(EnterWindowMask | LeaveWindowMask));
+    if (!GrabPointer()) {
+        EndGrab();
+        return false;
+    }
+    return true;
+}
+
+// After events: SDL may have ungrabbed (a FocusIn still reaches it), and a
+// release that fell between its ungrab and ours went elsewhere. Take the
+// grab again, and end what the pointer no longer holds as the release
+// Windows would have delivered.
+void CheckGrab() {
+    if (!grab.display) return;
+    HWND h = grab.owner;
+    Window* w = LookUpWindow(h);
+    if (!w || !GrabPointer()) {
+        EndGrab();
+        CaptureLost(h);
+        return;
+    }
+    ::Window root, child;
+    int rootX, rootY, x, y;
+    unsigned int mask;
+    if (!XQueryPointer(grab.display, grab.xwindow, &root, &child, &rootX, &rootY, &x, &y, &mask)) return;
+    const struct { Uint32 sdl; unsigned int x; UINT up; } buttons[] = {
+        {SDL_BUTTON_LMASK, Button1Mask, WM_LBUTTONUP},
+        {SDL_BUTTON_MMASK, Button2Mask, WM_MBUTTONUP},
+        {SDL_BUTTON_RMASK, Button3Mask, WM_RBUTTONUP},
+    };
+    for (const auto& b : buttons) {
+        if ((buttonsDown & b.sdl) && !(mask & b.x)) {
+            buttonsDown &= ~b.sdl;
+            DeliverMouse(h, b.up, x, y, MouseKeys());
+        }
+    }
+}
+#else
+bool StartGrab(HWND, Window&) { return false; }
+void EndGrab() {}
+void CheckGrab() {}
+#endif
+
 void MouseButton(const SDL_MouseButtonEvent& e) {
     bool down = e.type == SDL_MOUSEBUTTONDOWN;
     UINT message;
@@ -310,6 +410,15 @@ void WindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_CLOSE:
         DeliverClose(h);
         break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: case SDL_WINDOWEVENT_HIDDEN: case SDL_WINDOWEVENT_MINIMIZED:
+        // Another window took the keyboard, or ours went away: the capture
+        // does not survive it.
+        if (CaptureWindow() == h) {
+            EndGrab();
+            SDL_CaptureMouse(SDL_FALSE);
+            CaptureLost(h);
+        }
+        break;
     default:
         break;
     }
@@ -317,7 +426,9 @@ void WindowEvent(const SDL_WindowEvent& e) {
 
 void PumpSdl() {
     SDL_Event e;
+    bool any = false;
     while (SDL_PollEvent(&e)) {
+        any = true;
         switch (e.type) {
         case SDL_KEYDOWN: case SDL_KEYUP:
             // A held key repeats its SDL_KEYDOWN, and so its WM_KEYDOWN.
@@ -342,6 +453,12 @@ void PumpSdl() {
             break;
         }
     }
+    // Also now and then: a release lost to an ungrab brings no event.
+    static Uint64 lastCheck = 0;
+    if (any || SDL_GetTicks64() >= lastCheck + 100) {
+        CheckGrab();
+        lastCheck = SDL_GetTicks64();
+    }
     // Decorations can arrive after the window was shown.
     for (HWND h : AllWindows()) {
         Window* w = LookUpWindow(h);
@@ -361,8 +478,16 @@ int SdlMessageBox(const char* text, const char* caption, UINT type) {
 
 void SdlCaptureChanged(Window* w) {
     // While the capture is held the pointer keeps reporting outside the
-    // window, with coordinates relative to it, negative ones included.
-    SDL_CaptureMouse(w ? SDL_TRUE : SDL_FALSE);
+    // window, with coordinates relative to it, negative ones included:
+    // SDL's capture keeps it from dropping such motion, our grab keeps the
+    // X server sending it, and the release.
+    if (w) {
+        SDL_CaptureMouse(SDL_TRUE);
+        StartGrab(w->handle, *w);
+    } else {
+        EndGrab();
+        SDL_CaptureMouse(SDL_FALSE);
+    }
 }
 
 const Backend sdl = {

@@ -92,7 +92,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
     if (!Inside(t.clip, x, y)) return color & 0xFFFFFFu;
     t.surface->pixels[static_cast<size_t>(y) * t.surface->width + x] = pixel;
     ++t.surface->generation;
-    WindowDcTouched(hdc);
+    if (t.window) WindowDcTouched(hdc);
     return PixelToColor(pixel);
 }
 

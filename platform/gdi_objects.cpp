@@ -26,9 +26,7 @@ void Surface::Resize(int newWidth, int newHeight) {
     ++generation;
 }
 
-uint32_t PixelForSurface(const Surface& s, COLORREF c) {
-    uint32_t p = ColorToPixel(c & 0xFFFFFFu);
-    if (s.bitsPerPixel != 1) return p;
+uint32_t NearestMonoPixel(COLORREF c) {
     // The nearer of the two palette entries by squared distance; black, the
     // first entry, wins a tie. 0x808080 turns white and 0x7F7F7F black.
     int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
@@ -48,6 +46,9 @@ struct DcRecord {
     bool hasClip = false;
     RECT clip = {0, 0, 0, 0};
     HGDIOBJ bitmap = nullptr;
+    // The selected bitmap's pixels, kept with the selection: a selected
+    // bitmap is never freed, so this lives as long as the selection.
+    Surface* bitmapSurface = nullptr;
     HGDIOBJ pen = nullptr;
     HGDIOBJ brush = nullptr;
     HGDIOBJ font = nullptr;
@@ -232,6 +233,7 @@ HDC MakeDc(DcKind kind, HWND window, const RECT* clip) {
         d.clip = *clip;
     }
     d.bitmap = kind == DcKind::Memory ? defaultBitmap : nullptr;
+    if (d.bitmap) d.bitmapSurface = Find(d.bitmap)->surface.get();
     d.pen = stockObjects[BLACK_PEN];
     d.brush = stockObjects[WHITE_BRUSH];
     d.font = stockObjects[SYSTEM_FONT];
@@ -269,11 +271,11 @@ DcTarget ResolveDc(HDC dc) {
     DcRecord* d = FindDc(dc);
     if (!d) return t;
     if (d->kind == DcKind::Memory) {
-        Object* bitmap = FindTyped(d->bitmap, GdiType::Bitmap);
-        if (bitmap) t.surface = bitmap->surface.get();
+        t.surface = d->bitmapSurface;
     } else if (d->kind == DcKind::Window) {
         Window* w = LookUpWindow(d->window);
         if (w) t.surface = &w->client;
+        t.window = true;
     }
     if (!t.surface) return t;
     t.clip = {0, 0, t.surface->width, t.surface->height};
@@ -354,6 +356,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
         if (d->kind != DcKind::Memory) return nullptr;
         if (!o->stock && o->selections > 0 && d->bitmap != h) return nullptr;
         slot = &d->bitmap;
+        d->bitmapSurface = o->surface.get();
         break;
     case GdiType::Pen:
         ApplyPen(d->state, *o);

@@ -40,7 +40,10 @@ inline COLORREF PixelToColor(uint32_t p) {
 }
 // The pixel a colour becomes on a surface of the given depth: itself at
 // 32 bpp, the nearer of black and white at 1 bpp.
-uint32_t PixelForSurface(const Surface& s, COLORREF c);
+uint32_t NearestMonoPixel(COLORREF c);
+inline uint32_t PixelForSurface(const Surface& s, COLORREF c) {
+    return s.bitsPerPixel == 1 ? NearestMonoPixel(c) : ColorToPixel(c & 0xFFFFFFu);
+}
 
 // ---------------------------------------------------------------------------
 // GDI (gdi_objects.cpp)
@@ -52,6 +55,8 @@ uint32_t PixelForSurface(const Surface& s, COLORREF c);
 struct DcTarget {
     Surface* surface = nullptr;
     RECT clip = {0, 0, 0, 0};
+    // A window's client area, which the backend shows after a change.
+    bool window = false;
 };
 
 enum class LineKind { Null, Cosmetic, Wide };
@@ -125,6 +130,9 @@ void DeliverKey(int vk, bool down);
 void DeliverMouse(HWND source, UINT message, int clientX, int clientY, WPARAM mkFlags);
 void DeliverClose(HWND hWnd);
 void ForgetWindowMessages(HWND hWnd);
+// The backend lost the pointer grab behind the program's back: the capture
+// ends as if released, with WM_CAPTURECHANGED.
+void CaptureLost(HWND hWnd);
 void ResetMessages();
 HWND CaptureWindow();
 

@@ -177,6 +177,12 @@ void ForgetWindowMessages(HWND hWnd) {
     if (capture == hWnd) capture = nullptr;
 }
 
+void CaptureLost(HWND hWnd) {
+    if (!hWnd || CaptureWindow() != hWnd) return;
+    capture = nullptr;
+    SendMessageA(hWnd, WM_CAPTURECHANGED, 0, 0);
+}
+
 void ResetMessages() {
     posted.clear();
     input.clear();

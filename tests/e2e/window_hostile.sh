@@ -46,27 +46,29 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 foot_x=$((X + 400)) foot_y=$((Y + 640))
 shot() { sleep 0.5; import -window "$window" "$work/$1.png" 2>/dev/null || fail "screenshot $1 failed"; }
 differing() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1; }
-shot first
 
-# Pressed on the foot and moved out at once, before the press is handled:
-# while the button is held, the readout shows the target under the pointer.
-xdotool mousemove "$foot_x" "$foot_y" mousedown 1 mousemove 0 0
-shot held
-[ "$(differing first held)" != 0 ] || fail "the move out of the window during the press was lost"
-xdotool mouseup 1
-
-# Two drags released outside the window: afterwards, with no button held,
-# the pointer moves nothing.
+# Two drags released outside the window, each entering it from outside:
+# afterwards, with no button held, the pointer moves nothing.
+xdotool mousemove $((X + 950)) $((Y + 850))
+sleep 0.5
 for _ in 1 2; do
   xdotool mousemove "$foot_x" "$foot_y" mousedown 1 mousemove 0 0
   sleep 0.4
   xdotool mouseup 1
   sleep 0.3
 done
+xdotool mousemove $((X + 650)) $((Y + 750))
 shot released
-xdotool mousemove $((X + 450)) $((Y + 600))
+xdotool mousemove $((X + 950)) $((Y + 850))
 shot moved
 [ "$(differing released moved)" = 0 ] || fail "the drag went on after its button was released outside"
+
+# Pressed on the foot and moved out at once, before the press is handled:
+# while the button is held, the readout shows the target under the pointer.
+xdotool mousemove "$foot_x" "$foot_y" mousedown 1 mousemove 0 "$foot_y"
+shot held
+[ "$(differing moved held)" != 0 ] || fail "the move out of the window during the press was lost"
+xdotool mouseup 1
 
 close_and_expect_exit "$close_request"
 echo "window hostile: refusals, signals, drags out of the window all as expected"
