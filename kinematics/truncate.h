@@ -13,6 +13,10 @@ inline int TruncateToInt(double value) {
     return static_cast<int>(value);
 }
 
+// The same rule without the widening: no float lies strictly between
+// INT_MIN - 1 and INT_MIN (the next one below is INT_MIN - 256), so the
+// float bounds [INT_MIN, INT_MAX + 1) select exactly the same values.
 inline int TruncateToInt(float value) {
-    return TruncateToInt(static_cast<double>(value));
+    if (!(value >= -2147483648.0f && value < 2147483648.0f)) return INT_MIN;
+    return static_cast<int>(value);
 }

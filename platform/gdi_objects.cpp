@@ -11,6 +11,10 @@
 
 namespace tavrin {
 
+DcCache dcCache;
+// Starts above the empty cache's epoch, so that the empty cache never matches.
+uint64_t gdiEpoch = 1;
+
 void Surface::Resize(int newWidth, int newHeight) {
     std::vector<uint32_t> grown(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight), 0);
     int keepW = newWidth < width ? newWidth : width;
@@ -104,6 +108,7 @@ void EnsureStock();
 
 // A new entry of the given type, or null when the quota or the table is full.
 HGDIOBJ Allocate(GdiType type, bool stock, Object** out) {
+    ++gdiEpoch;
     if (!stock && liveCount >= kObjectQuota) return nullptr;
     uint32_t slot;
     // Keep a few freed slots in reserve so a handle is not handed out again
@@ -129,6 +134,7 @@ HGDIOBJ Allocate(GdiType type, bool stock, Object** out) {
 }
 
 void Free(Object& o) {
+    ++gdiEpoch;
     if (!o.stock) --liveCount;
     uint32_t slot = static_cast<uint32_t>(&o - objects.data());
     uint32_t generation = o.generation;
@@ -266,7 +272,7 @@ DcState* LookUpDc(HDC dc) {
     return d ? &d->state : nullptr;
 }
 
-DcTarget ResolveDc(HDC dc) {
+DcTarget ResolveDcUncached(HDC dc) {
     DcTarget t;
     DcRecord* d = FindDc(dc);
     if (!d) return t;
@@ -279,6 +285,7 @@ DcTarget ResolveDc(HDC dc) {
     }
     if (!t.surface) return t;
     t.clip = {0, 0, t.surface->width, t.surface->height};
+    if (d->kind == DcKind::Memory && !d->hasClip) dcCache = DcCache{dc, gdiEpoch, t};
     if (d->hasClip) {
         if (d->clip.left > t.clip.left) t.clip.left = d->clip.left;
         if (d->clip.top > t.clip.top) t.clip.top = d->clip.top;
@@ -374,6 +381,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
     }
     HGDIOBJ previous = *slot;
     *slot = h;
+    ++gdiEpoch;
     Select(h);
     Deselect(previous);
     return previous;

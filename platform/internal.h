@@ -77,7 +77,24 @@ struct DcState {
 
 // Null for anything that is not a live DC.
 DcState* LookUpDc(HDC dc);
-DcTarget ResolveDc(HDC dc);
+DcTarget ResolveDcUncached(HDC dc);
+
+// The last memory DC resolved, kept until anything in the GDI table changes
+// (an object made, freed or selected), which bumps gdiEpoch. A point-by-point
+// drawing loop then pays one comparison per call to find its pixels.
+// Window DCs are never kept: their surface follows the window.
+struct DcCache {
+    HDC dc = nullptr;
+    uint64_t epoch = 0;
+    DcTarget target;
+};
+extern DcCache dcCache;
+extern uint64_t gdiEpoch;
+
+inline DcTarget ResolveDc(HDC dc) {
+    if (dc && dc == dcCache.dc && dcCache.epoch == gdiEpoch) return dcCache.target;
+    return ResolveDcUncached(dc);
+}
 // A DC that draws into a window's client area; clip (client coordinates) is
 // the paint DC's update rectangle, or null for the whole client area.
 HDC CreateWindowDc(HWND window, const RECT* clip);
