@@ -78,15 +78,15 @@ WORD CoordinateWord(int64_t v) { return static_cast<WORD>(static_cast<uint64_t>(
 bool ResolvePointer(MSG& m) {
     HWND target = CaptureWindow();
     Window* to = target ? LookUpWindow(target) : nullptr;
-    if (!to) {
-        Window* from = LookUpWindow(m.hwnd);
-        if (!from) return false;
-        int64_t x = int64_t{m.pt.x} - from->clientOrigin.x, y = int64_t{m.pt.y} - from->clientOrigin.y;
-        if (x < 0 || y < 0 || x >= from->client.width || y >= from->client.height) return false;
+    bool captured = to != nullptr;
+    if (!captured) {
         target = m.hwnd;
-        to = from;
+        to = LookUpWindow(target);
+        if (!to) return false;
     }
     int64_t x = int64_t{m.pt.x} - to->clientOrigin.x, y = int64_t{m.pt.y} - to->clientOrigin.y;
+    // Without the capture the pointer talks only to the window it is over.
+    if (!captured && (x < 0 || y < 0 || x >= to->client.width || y >= to->client.height)) return false;
     m.hwnd = target;
     m.lParam = MAKELPARAM(CoordinateWord(x), CoordinateWord(y));
     return true;
