@@ -83,17 +83,35 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     return TRUE;
 }
 
-COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
-    DcTarget t = ResolveDc(hdc);
-    if (!t.surface) return CLR_INVALID;
-    uint32_t pixel = PixelForSurface(*t.surface, color);
-    // Outside the bitmap nothing is drawn and, as GDI under Wine does, the
-    // colour asked for comes back.
+namespace {
+
+// One pixel into a resolved target; the colour that GDI reports back.
+// Outside the bitmap nothing is drawn and, as GDI under Wine does, the
+// colour asked for comes back.
+inline COLORREF PutPixel(const DcTarget& t, int x, int y, COLORREF color) {
     if (!Inside(t.clip, x, y)) return color & 0xFFFFFFu;
+    uint32_t pixel = PixelForSurface(*t.surface, color);
     t.surface->pixels[static_cast<size_t>(y) * t.surface->width + x] = pixel;
     ++t.surface->generation;
-    if (t.window) WindowDcTouched(hdc);
     return PixelToColor(pixel);
+}
+
+// Kept out of SetPixel, so that its common case needs no stack frame.
+[[gnu::noinline]] COLORREF SetPixelResolving(HDC hdc, int x, int y, COLORREF color) {
+    DcTarget t = ResolveDcUncached(hdc);
+    if (!t.surface) return CLR_INVALID;
+    COLORREF reported = PutPixel(t, x, y, color);
+    if (t.window && Inside(t.clip, x, y)) WindowDcTouched(hdc);
+    return reported;
+}
+
+}  // namespace
+
+// A point-by-point drawing loop draws into the memory DC it resolved last:
+// that costs one comparison, a bounds check and a store.
+COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
+    if (hdc && hdc == dcCache.dc && dcCache.epoch == gdiEpoch) return PutPixel(dcCache.target, x, y, color);
+    return SetPixelResolving(hdc, x, y, color);
 }
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
