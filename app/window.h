@@ -4,9 +4,9 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "render/buffers.h"  // hWnd, which the buffers need too
 
 extern HINSTANCE hInstance;
-extern HWND hWnd;  // null until CreateWindowExA has returned
 
 // The steps of WinMain, in the order it runs them.
 void RegisterMainClass();

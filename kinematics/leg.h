@@ -3,12 +3,9 @@
 // points the foot can reach at the current depth.
 #pragma once
 
-#include <vector>
-
 #include "kinematics/d3dx_vector3.h"
-#include "platform/win32.h"
-
-typedef std::vector<D3DXVECTOR3> PointList;
+#include "kinematics/dc_handle.h"
+#include "kinematics/point_list.h"
 
 class Leg {
 public:

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "kinematics/leg.h"
+#include "kinematics/point_list.h"
 
 // One full solve per grid point, 1,042,441 of them: the reference that the
 // fast sweep must reproduce.

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "app/window.h"
 
 HDC frontDC = nullptr;
 HDC workspaceDC = nullptr;

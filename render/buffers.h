@@ -5,6 +5,10 @@
 
 #include "platform/win32.h"
 
+// The program's main window, owned and set by the application (app/winmain.cpp);
+// null while it is being created, which is when the buffers are made.
+extern HWND hWnd;
+
 extern HDC frontDC;
 extern HDC workspaceDC;
 extern HBITMAP frontBMP;

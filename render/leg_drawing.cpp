@@ -3,6 +3,7 @@
 // deleted within one call, with the context's previous pen selected back.
 #include "kinematics/leg.h"
 #include "kinematics/truncate.h"
+#include "platform/win32.h"
 
 namespace {
 
