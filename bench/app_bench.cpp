@@ -6,7 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/window.h"
-#include "platform/headless.h"
+#include "platform/test_hooks.h"
 #include "render/buffers.h"
 
 namespace {

@@ -1,14 +1,13 @@
 // The headless backend: windows exist only as their client surfaces in
 // memory, nothing is shown and no device sends events; tests drive it
-// through the injection API. It also picks which backend runs.
-#include <cerrno>
+// through the test hooks.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/backend.h"
 
 namespace tavrin {
 namespace {
@@ -40,6 +39,16 @@ void WriteDump() {
         std::fwrite(rgb, 1, 3, f);
     }
     std::fclose(f);
+}
+
+// TAVRIN_DUMP_FRAME=<file.ppm> asks for the last frame at exit.
+bool OpenHeadless(const char*, std::string*) {
+    const char* path = std::getenv("TAVRIN_DUMP_FRAME");
+    if (path && *path) {
+        dump.path = path;
+        std::atexit(WriteDump);
+    }
+    return true;
 }
 
 void CreateNothing(Window&) {}
@@ -74,57 +83,26 @@ int MessageBoxToStderr(const char* text, const char* caption, UINT) {
 
 void CaptureNothing(Window*) {}
 
-const Backend headless = {
-    "headless",     CreateNothing, DestroyNothing,    ShowHeadless,  ResizeNothing,
-    PresentHeadless, PumpNothing,  MessageBoxToStderr, CaptureNothing,
-};
-
-bool WantsHeadless() {
-    const char* forced = std::getenv("TAVRIN_HEADLESS");
-    return forced && std::strcmp(forced, "1") == 0;
-}
-
-// The display the user meant, for the message when it cannot be opened.
-std::string DisplayName() {
-    const char* x11 = std::getenv("DISPLAY");
-    if (x11 && *x11) return x11;
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return wayland && *wayland ? wayland : "";
-}
-
-// A program whose window nobody can see would run on unseen, at full speed
-// and deaf to its close button: without a display it ends at once, unless
-// TAVRIN_HEADLESS=1 asks for windows in memory.
-[[noreturn]] void NoDisplay(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
-    std::exit(1);
+Backend MakeHeadless() {
+    Backend b;
+    b.name = "headless";
+    b.open = OpenHeadless;
+    b.createWindow = CreateNothing;
+    b.destroyWindow = DestroyNothing;
+    b.showWindow = ShowHeadless;
+    b.setClientSize = ResizeNothing;
+    b.present = PresentHeadless;
+    b.pumpEvents = PumpNothing;
+    b.messageBox = MessageBoxToStderr;
+    b.captureChanged = CaptureNothing;
+    return b;
 }
 
 }  // namespace
 
-const Backend& HeadlessBackend() { return headless; }
-
-const Backend& ActiveBackend() {
-    static const Backend* chosen = nullptr;
-    if (chosen) return *chosen;
-    const char* path = std::getenv("TAVRIN_DUMP_FRAME");
-    if (path && *path) {
-        dump.path = path;
-        std::atexit(WriteDump);
-    }
-    if (WantsHeadless()) {
-        chosen = &headless;
-        return *chosen;
-    }
-    std::string display = DisplayName();
-    if (display.empty()) {
-        NoDisplay("no display to open a window on: neither DISPLAY nor WAYLAND_DISPLAY is set "
-                  "(TAVRIN_HEADLESS=1 runs without one)");
-    }
-    std::string why;
-    chosen = OpenSdlBackend(why);
-    if (!chosen) NoDisplay("cannot open the display '" + display + "': " + why);
-    return *chosen;
+const Backend& HeadlessBackend() {
+    static const Backend headless = MakeHeadless();
+    return headless;
 }
 
 }  // namespace tavrin

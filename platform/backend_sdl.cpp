@@ -6,16 +6,27 @@
 // pixels; the program still sees its own sizes and coordinates, because
 // everything that crosses to SDL is multiplied by N and everything that
 // comes back divided by N.
-#include "platform/internal.h"
+#include "platform/backend.h"
 
 #ifndef TAVRIN_HAVE_SDL2
 
 namespace tavrin {
-const Backend* OpenSdlBackend(std::string& why) {
-    why = "this build has no SDL2";
-    return nullptr;
+namespace {
+bool NoSdl(const char*, std::string* why) {
+    *why = "this build has no SDL2";
+    return false;
 }
-void NoteWindowClassName(const char*) {}
+}  // namespace
+
+const Backend& SdlBackend() {
+    static const Backend none = [] {
+        Backend b;
+        b.name = "sdl2";
+        b.open = NoSdl;
+        return b;
+    }();
+    return none;
+}
 }  // namespace tavrin
 
 #else
@@ -33,7 +44,6 @@ void NoteWindowClassName(const char*) {}
 namespace tavrin {
 namespace {
 
-std::string wmClass;
 
 // Screen pixels per program pixel.
 int scale = 1;
@@ -490,11 +500,6 @@ void SdlCaptureChanged(Window* w) {
     }
 }
 
-const Backend sdl = {
-    "sdl2",     CreateSdlWindow, DestroySdlWindow, ShowSdlWindow,     SetSdlClientSize,
-    PresentSdl, PumpSdl,         SdlMessageBox,    SdlCaptureChanged,
-};
-
 // TAVRIN_SCALE when set (checked at start-up); otherwise 2 or more on a
 // screen of 192 DPI or more, else 1.
 int ChooseScale() {
@@ -516,18 +521,12 @@ const char* VideoDrivers() {
     return hasWayland ? "wayland" : "x11";
 }
 
-}  // namespace
-
-void NoteWindowClassName(const char* name) {
-    if (wmClass.empty() && name) wmClass = name;
-}
-
-const Backend* OpenSdlBackend(std::string& why) {
+bool OpenSdl(const char* appClass, std::string* why) {
     // SDL takes the X11 WM_CLASS and the Wayland app id from these when its
     // video starts; a value the user set is kept.
-    if (!wmClass.empty()) {
-        setenv("SDL_VIDEO_X11_WMCLASS", wmClass.c_str(), 0);
-        setenv("SDL_VIDEO_WAYLAND_WMCLASS", wmClass.c_str(), 0);
+    if (appClass && *appClass) {
+        setenv("SDL_VIDEO_X11_WMCLASS", appClass, 0);
+        setenv("SDL_VIDEO_WAYLAND_WMCLASS", appClass, 0);
     }
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Only the display systems the user's environment names are tried.
@@ -536,8 +535,8 @@ const Backend* OpenSdlBackend(std::string& why) {
     // Frames are drawn in software: the window surface needs no GL stack.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        why = SDL_GetError();
-        return nullptr;
+        *why = SDL_GetError();
+        return false;
     }
     // When no display answers SDL falls back to drivers that show nothing.
     // A window nobody can see is no window: only an explicit SDL_VIDEODRIVER
@@ -546,12 +545,34 @@ const Backend* OpenSdlBackend(std::string& why) {
     bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
                                 std::strcmp(driver, "evdev") == 0);
     if (invisible && !(asked && *asked)) {
-        why = std::string("no display answered (SDL fell back to its '") + driver + "' driver)";
+        *why = std::string("no display answered (SDL fell back to its '") + driver + "' driver)";
         SDL_Quit();
-        return nullptr;
+        return false;
     }
     scale = ChooseScale();
-    return &sdl;
+    return true;
+}
+
+Backend MakeSdl() {
+    Backend b;
+    b.name = "sdl2";
+    b.open = OpenSdl;
+    b.createWindow = CreateSdlWindow;
+    b.destroyWindow = DestroySdlWindow;
+    b.showWindow = ShowSdlWindow;
+    b.setClientSize = SetSdlClientSize;
+    b.present = PresentSdl;
+    b.pumpEvents = PumpSdl;
+    b.messageBox = SdlMessageBox;
+    b.captureChanged = SdlCaptureChanged;
+    return b;
+}
+
+}  // namespace
+
+const Backend& SdlBackend() {
+    static const Backend sdl = MakeSdl();
+    return sdl;
 }
 
 }  // namespace tavrin

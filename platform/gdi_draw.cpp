@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/gdi_internal.h"
 #include "platform/raster.h"
 
 using namespace tavrin;
@@ -24,16 +24,13 @@ struct RunFill {
 
 void FillRun(void* context, int y, int x0, int x1) {
     RunFill& f = *static_cast<RunFill*>(context);
-    uint32_t* row = f.surface->pixels.data() + static_cast<size_t>(y) * f.surface->width;
-    std::fill(row + x0, row + x1, f.pixel);
+    raster::FillSpan(f.surface->pixels.data() + static_cast<size_t>(y) * f.surface->width, x0, x1, f.pixel);
     ++f.surface->generation;
 }
 
 void IgnoreRun(void*, int, int, int) {}
 
-raster::ClipRect ToClip(const RECT& r) { return raster::ClipRect{r.left, r.top, r.right, r.bottom}; }
-
-bool Inside(const RECT& r, int x, int y) {
+bool Inside(const raster::ClipRect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
@@ -75,9 +72,9 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     RunFill fill{t.surface, PixelForSurface(*t.surface, s->penColor)};
     raster::SpanSink sink{&fill, FillRun};
     if (s->line == LineKind::Wide) {
-        raster::WideLine(from.x, from.y, x, y, s->penWidth, ToClip(t.clip), sink);
+        raster::WideLine(from.x, from.y, x, y, s->penWidth, t.clip, sink);
     } else {
-        raster::CosmeticLine(from.x, from.y, x, y, ToClip(t.clip), sink);
+        raster::CosmeticLine(from.x, from.y, x, y, t.clip, sink);
     }
     WindowDcTouched(hdc);
     return TRUE;
@@ -129,21 +126,11 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     RunFill brush{t.surface, PixelForSurface(*t.surface, s->brushColor)};
     raster::SpanSink fillSink{&brush, s->brushHollow ? IgnoreRun : FillRun};
     if (s->line == LineKind::Null) {
-        // Without a pen only the brush is drawn, one pixel short on the right
-        // and at the bottom: [l, r - 1) x [t, b - 1) of the ordered corners.
-        int64_t l = std::min(left, right), r = std::max(left, right);
-        int64_t tp = std::min(top, bottom), b = std::max(top, bottom);
-        int64_t x0 = std::max<int64_t>(l, t.clip.left), x1 = std::min<int64_t>(r - 1, t.clip.right);
-        int64_t y0 = std::max<int64_t>(tp, t.clip.top), y1 = std::min<int64_t>(b - 1, t.clip.bottom);
-        if (x0 < x1) {
-            for (int64_t y = y0; y < y1; ++y) {
-                fillSink.span(fillSink.context, static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1));
-            }
-        }
+        raster::BrushOnlyRectangle(left, top, right, bottom, t.clip, fillSink);
     } else {
         raster::SpanSink outlineSink{&outline, FillRun};
         int width = s->line == LineKind::Wide ? s->penWidth : 1;
-        raster::RectangleShape(left, top, right, bottom, width, ToClip(t.clip), outlineSink, fillSink);
+        raster::RectangleShape(left, top, right, bottom, width, t.clip, outlineSink, fillSink);
     }
     WindowDcTouched(hdc);
     return TRUE;
@@ -152,9 +139,8 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
     DcState* dst = LookUpDc(hdc);
     if (!dst) return FALSE;
-    const DWORD kBlackness = 0x00000042, kWhiteness = 0x00FF0062, kPatCopy = 0x00F00021;
     bool usesSource = rop == SRCCOPY;
-    if (!usesSource && rop != kBlackness && rop != kWhiteness && rop != kPatCopy) {
+    if (!usesSource && rop != BLACKNESS && rop != WHITENESS && rop != PATCOPY) {
         std::fprintf(stderr, "tavrin platform: BitBlt raster operation 0x%08X is not supported\n", rop);
         return FALSE;
     }
@@ -169,24 +155,19 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
     // Destination pixels whose source pixel lies inside the source bitmap and
     // which lie inside the destination's clip: the offset d = dst - src is the
     // same for every pixel, so both limits become one destination rectangle.
-    int64_t left = std::max<int64_t>(x, to.clip.left);
-    int64_t top = std::max<int64_t>(y, to.clip.top);
-    int64_t right = std::min<int64_t>(int64_t{x} + cx, to.clip.right);
-    int64_t bottom = std::min<int64_t>(int64_t{y} + cy, to.clip.bottom);
+    raster::ClipRect area = raster::Intersect(raster::Clamped(x, y, int64_t{x} + cx, int64_t{y} + cy), to.clip);
     int64_t dx = int64_t{x} - x1, dy = int64_t{y} - y1;
     if (usesSource) {
-        left = std::max<int64_t>(left, dx);
-        top = std::max<int64_t>(top, dy);
-        right = std::min<int64_t>(right, from.surface->width + dx);
-        bottom = std::min<int64_t>(bottom, from.surface->height + dy);
+        area = raster::Intersect(area, raster::Clamped(dx, dy, from.surface->width + dx, from.surface->height + dy));
     }
-    if (left >= right || top >= bottom) return TRUE;
+    if (raster::IsEmpty(area)) return TRUE;
+    const int64_t left = area.left, top = area.top, right = area.right, bottom = area.bottom;
     int w = static_cast<int>(right - left);
 
     Surface& out = *to.surface;
     if (!usesSource) {
-        COLORREF c = rop == kBlackness ? 0x000000 : rop == kWhiteness ? 0xFFFFFF : dst->brushColor;
-        if (rop == kPatCopy && dst->brushHollow) return TRUE;
+        COLORREF c = rop == BLACKNESS ? 0x000000 : rop == WHITENESS ? 0xFFFFFF : dst->brushColor;
+        if (rop == PATCOPY && dst->brushHollow) return TRUE;
         RunFill fill{&out, PixelForSurface(out, c)};
         for (int64_t row = top; row < bottom; ++row) {
             FillRun(&fill, static_cast<int>(row), static_cast<int>(left), static_cast<int>(right));

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "platform/handle_bits.h"
-#include "platform/internal.h"
+#include "platform/gdi_internal.h"
 
 namespace tavrin {
 
@@ -48,7 +48,7 @@ struct DcRecord {
     DcKind kind = DcKind::Memory;
     HWND window = nullptr;
     bool hasClip = false;
-    RECT clip = {0, 0, 0, 0};
+    raster::ClipRect clip = {0, 0, 0, 0};
     HGDIOBJ bitmap = nullptr;
     // The selected bitmap's pixels, kept with the selection: a selected
     // bitmap is never freed, so this lives as long as the selection.
@@ -85,6 +85,8 @@ int liveCount = 0;
 bool stockReady = false;
 HGDIOBJ stockObjects[18];
 HGDIOBJ defaultBitmap = nullptr;
+// Nothing until the window floor registers itself.
+WindowSurfaceSource windowSurfaces = {[](HWND) -> Surface* { return nullptr; }, [](HWND) {}};
 
 HGDIOBJ Encode(uint32_t slot, uint32_t generation) {
     return reinterpret_cast<HGDIOBJ>(EncodeHandle(kGdiTag, {slot, generation}));
@@ -236,7 +238,7 @@ HDC MakeDc(DcKind kind, HWND window, const RECT* clip) {
     d.window = window;
     if (clip) {
         d.hasClip = true;
-        d.clip = *clip;
+        d.clip = raster::ClipRect{clip->left, clip->top, clip->right, clip->bottom};
     }
     d.bitmap = kind == DcKind::Memory ? defaultBitmap : nullptr;
     if (d.bitmap) d.bitmapSurface = Find(d.bitmap)->surface.get();
@@ -279,23 +281,25 @@ DcTarget ResolveDcUncached(HDC dc) {
     if (d->kind == DcKind::Memory) {
         t.surface = d->bitmapSurface;
     } else if (d->kind == DcKind::Window) {
-        Window* w = LookUpWindow(d->window);
-        if (w) t.surface = &w->client;
+        t.surface = windowSurfaces.surfaceOf(d->window);
         t.window = true;
     }
     if (!t.surface) return t;
     t.clip = {0, 0, t.surface->width, t.surface->height};
-    if (d->kind == DcKind::Memory && !d->hasClip) dcCache = DcCache{dc, gdiEpoch, t};
     if (d->hasClip) {
-        if (d->clip.left > t.clip.left) t.clip.left = d->clip.left;
-        if (d->clip.top > t.clip.top) t.clip.top = d->clip.top;
-        if (d->clip.right < t.clip.right) t.clip.right = d->clip.right;
-        if (d->clip.bottom < t.clip.bottom) t.clip.bottom = d->clip.bottom;
-        if (t.clip.right < t.clip.left) t.clip.right = t.clip.left;
-        if (t.clip.bottom < t.clip.top) t.clip.bottom = t.clip.top;
+        t.clip = raster::Intersect(t.clip, d->clip);
+    } else if (d->kind == DcKind::Memory) {
+        dcCache = DcCache{dc, gdiEpoch, t};
     }
     return t;
 }
+
+void SetWindowSurfaceSource(const WindowSurfaceSource& source) { windowSurfaces = source; }
+
+// Counts what the process created and has not deleted: memory DCs, the DCs
+// of GetDC and BeginPaint while held, bitmaps, pens, brushes. Stock objects
+// belong to the system and are not counted, as on Windows.
+int LiveGdiObjectCount() { return liveCount; }
 
 HDC CreateWindowDc(HWND window, const RECT* clip) { return MakeDc(DcKind::Window, window, clip); }
 
@@ -304,7 +308,7 @@ void DeleteWindowDc(HDC dc) { FreeDc(dc); }
 void WindowDcTouched(HDC dc) {
     DcRecord* d = FindDc(dc);
     if (!d || d->kind != DcKind::Window) return;
-    if (Window* w = LookUpWindow(d->window)) ActiveBackend().present(*w);
+    windowSurfaces.touched(d->window);
 }
 
 }  // namespace tavrin
@@ -317,7 +321,7 @@ using namespace tavrin;
 
 HDC WINAPI GetDC(HWND hWnd) {
     if (!hWnd) return MakeDc(DcKind::Screen, nullptr, nullptr);
-    if (!LookUpWindow(hWnd)) return nullptr;
+    if (!windowSurfaces.surfaceOf(hWnd)) return nullptr;
     return MakeDc(DcKind::Window, hWnd, nullptr);
 }
 
@@ -341,8 +345,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
     if (!d || cx < 0 || cy < 0) return nullptr;
     // As on Windows, an empty size gives the 1 x 1 monochrome bitmap.
     if (cx == 0 || cy == 0) return static_cast<HBITMAP>(defaultBitmap);
-    // Windows refuses bitmaps much larger than the screen long before this.
-    if (static_cast<int64_t>(cx) * cy > (int64_t{1} << 26)) return nullptr;
+    if (!SurfaceSizeAllowed(cx, cy)) return nullptr;
     int bitsPerPixel = 32;
     if (d->kind == DcKind::Memory) {
         Object* selected = FindTyped(d->bitmap, GdiType::Bitmap);
@@ -446,26 +449,4 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
     int previous = s->bkMode;
     s->bkMode = mode;
     return previous;
-}
-
-// Counts what the process created and has not deleted: memory DCs, the DCs
-// of GetDC and BeginPaint while held, bitmaps, pens, brushes. Stock objects
-// belong to the system and are not counted, as on Windows.
-DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags) {
-    if (hProcess != GetCurrentProcess()) return 0;
-    if (uiFlags == GR_GDIOBJECTS) return static_cast<DWORD>(liveCount);
-    if (uiFlags == GR_USEROBJECTS) return static_cast<DWORD>(AllWindows().size());
-    return 0;
-}
-
-HANDLE WINAPI GetCurrentProcess(void) {
-    // Windows' pseudo handle for the calling process.
-    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
-}
-
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-    // Only the program itself is a module here; 0x400000 is where Windows
-    // loads an executable by default.
-    if (lpModuleName) return nullptr;
-    return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/font.h"
-#include "platform/internal.h"
+#include "platform/gdi_internal.h"
 
 using namespace tavrin;
 
@@ -67,15 +67,11 @@ const Font& TheFont() {
     return font;
 }
 
-void FillBox(Surface& s, const RECT& clip, int64_t left, int64_t top, int64_t right, int64_t bottom,
+void FillBox(Surface& s, const raster::ClipRect& clip, int64_t left, int64_t top, int64_t right, int64_t bottom,
              uint32_t pixel) {
-    left = std::max<int64_t>(left, clip.left);
-    top = std::max<int64_t>(top, clip.top);
-    right = std::min<int64_t>(right, clip.right);
-    bottom = std::min<int64_t>(bottom, clip.bottom);
-    for (int64_t y = top; y < bottom; ++y) {
-        uint32_t* row = s.pixels.data() + static_cast<size_t>(y) * s.width;
-        for (int64_t x = left; x < right; ++x) row[x] = pixel;
+    raster::ClipRect box = raster::Intersect(raster::Clamped(left, top, right, bottom), clip);
+    for (int y = box.top; y < box.bottom; ++y) {
+        raster::FillSpan(s.pixels.data() + static_cast<size_t>(y) * s.width, box.left, box.right, pixel);
     }
 }
 

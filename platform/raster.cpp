@@ -504,4 +504,25 @@ void RectangleShape(int left, int top, int right, int bottom, int penWidth,
     }
 }
 
+void BrushOnlyRectangle(int left, int top, int right, int bottom, const ClipRect& clip, SpanSink fill) {
+    i64 l = std::min(left, right), r = std::max(left, right);
+    i64 t = std::min(top, bottom), b = std::max(top, bottom);
+    for (i64 y = std::max(t, i64{clip.top}); y < std::min(b - 1, i64{clip.bottom}); ++y) {
+        Emit(clip, fill, y, Run{l, r - 1});
+    }
+}
+
+ClipRect Intersect(const ClipRect& a, const ClipRect& b) {
+    ClipRect r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                  std::min(a.bottom, b.bottom)};
+    return IsEmpty(r) ? ClipRect{0, 0, 0, 0} : r;
+}
+
+ClipRect Clamped(i64 left, i64 top, i64 right, i64 bottom) {
+    auto clamp = [](i64 v) { return static_cast<int>(std::clamp<i64>(v, INT32_MIN, INT32_MAX)); };
+    return ClipRect{clamp(left), clamp(top), clamp(right), clamp(bottom)};
+}
+
+void FillSpan(std::uint32_t* row, int x0, int x1, std::uint32_t value) { std::fill(row + x0, row + x1, value); }
+
 }  // namespace raster

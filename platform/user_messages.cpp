@@ -3,8 +3,7 @@
 #include <chrono>
 #include <deque>
 
-#include "platform/headless.h"
-#include "platform/internal.h"
+#include "platform/user_internal.h"
 
 namespace tavrin {
 namespace {
@@ -259,9 +258,7 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
     if (!lpMsg) return 0;
-    Window* w = LookUpWindow(lpMsg->hwnd);
-    if (!w || !w->proc) return 0;
-    return w->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+    return CallWindowProcedure(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -272,9 +269,7 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    Window* w = LookUpWindow(hWnd);
-    if (!w || !w->proc) return 0;
-    return w->proc(hWnd, Msg, wParam, lParam);
+    return CallWindowProcedure(hWnd, Msg, wParam, lParam);
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
@@ -316,48 +311,4 @@ SHORT WINAPI GetAsyncKeyState(int vKey) {
     int value = (k.down ? 0x8000 : 0) | (k.pressedSinceQuery ? 1 : 0);
     k.pressedSinceQuery = false;
     return static_cast<SHORT>(value >= 0x8000 ? value - 0x10000 : value);
-}
-
-// ---------------------------------------------------------------------------
-// Test extensions
-// ---------------------------------------------------------------------------
-
-void TavrinInjectKey(int vk, bool down) { DeliverKey(vk, down); }
-
-void TavrinInjectMouse(UINT message, int clientX, int clientY, WPARAM mkFlags) {
-    // Coordinates are the focus window's; with the capture held, positions
-    // outside it reach the capture window translated through the screen.
-    HWND source = FocusWindow();
-    if (!source) source = CaptureWindow();
-    DeliverMouse(source, message, clientX, clientY, mkFlags);
-}
-
-void TavrinInjectClose(HWND hWnd) { DeliverClose(hWnd); }
-
-const uint32_t* TavrinWindowPixels(HWND hWnd, int* width, int* height) {
-    Window* w = LookUpWindow(hWnd);
-    if (!w) return nullptr;
-    if (width) *width = w->client.width;
-    if (height) *height = w->client.height;
-    return w->client.pixels.data();
-}
-
-BOOL TavrinResizeWindow(HWND hWnd, int outerWidth, int outerHeight) {
-    Window* w = LookUpWindow(hWnd);
-    if (!w) return FALSE;
-    int64_t cw = int64_t{outerWidth} - w->frame.left - w->frame.right;
-    int64_t ch = int64_t{outerHeight} - w->frame.top - w->frame.bottom;
-    if (cw < 0) cw = 0;
-    if (ch < 0) ch = 0;
-    if (cw * ch > (int64_t{1} << 26)) return FALSE;
-    ActiveBackend().setClientSize(*w, static_cast<int>(cw), static_cast<int>(ch));
-    ClientResized(hWnd, static_cast<int>(cw), static_cast<int>(ch));
-    return TRUE;
-}
-
-bool TavrinIsHeadless(void) { return &ActiveBackend() == &HeadlessBackend(); }
-
-void TavrinResetForTests(void) {
-    ResetWindows();
-    ResetMessages();
 }

@@ -7,7 +7,7 @@
 #include <strings.h>
 
 #include "platform/handle_bits.h"
-#include "platform/internal.h"
+#include "platform/user_internal.h"
 
 namespace tavrin {
 namespace {
@@ -67,12 +67,6 @@ void Erase(std::vector<HWND>& list, HWND h) {
     }
 }
 
-LRESULT Send(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window* w = LookUpWindow(h);
-    if (!w || !w->proc) return 0;
-    return w->proc(h, message, wParam, lParam);
-}
-
 void FreeWindow(HWND h) {
     Window* w = LookUpWindow(h);
     if (!w) return;
@@ -86,10 +80,8 @@ void FreeWindow(HWND h) {
 }
 
 RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-              a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-    if (r.right <= r.left || r.bottom <= r.top) r = RECT{0, 0, 0, 0};
-    return r;
+    raster::ClipRect r = raster::Intersect({a.left, a.top, a.right, a.bottom}, {b.left, b.top, b.right, b.bottom});
+    return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
@@ -124,14 +116,36 @@ bool FillWithClassBrush(HDC hdc, HBRUSH brush, int width, int height) {
         if (own) DeleteObject(own);
         return false;
     }
-    const DWORD kPatCopy = 0x00F00021;
-    BitBlt(hdc, 0, 0, width, height, nullptr, 0, 0, kPatCopy);
+    BitBlt(hdc, 0, 0, width, height, nullptr, 0, 0, PATCOPY);
     SelectObject(hdc, old);
     if (own) DeleteObject(own);
     return true;
 }
 
+// Window DCs draw into the client surfaces, and what they draw is shown.
+void RegisterSurfaceSource() {
+    static const bool registered = [] {
+        SetWindowSurfaceSource(WindowSurfaceSource{
+            [](HWND h) -> Surface* {
+                Window* w = LookUpWindow(h);
+                return w ? &w->client : nullptr;
+            },
+            [](HWND h) {
+                if (Window* w = LookUpWindow(h)) ActiveBackend().present(*w);
+            },
+        });
+        return true;
+    }();
+    (void)registered;
+}
+
 }  // namespace
+
+LRESULT CallWindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* w = LookUpWindow(hWnd);
+    if (!w || !w->proc) return 0;
+    return w->proc(hWnd, message, wParam, lParam);
+}
 
 RECT FrameForStyle(DWORD style) {
     int side = 0;
@@ -196,14 +210,14 @@ void ClientResized(HWND hWnd, int clientWidth, int clientHeight) {
         InvalidateClient(*w, &right, true);
         InvalidateClient(*w, &below, true);
     }
-    Send(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
+    CallWindowProcedure(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
 }
 
 void ClientMoved(HWND hWnd, int screenX, int screenY) {
     Window* w = LookUpWindow(hWnd);
     if (!w || (w->clientOrigin.x == screenX && w->clientOrigin.y == screenY)) return;
     w->clientOrigin = POINT{screenX, screenY};
-    Send(hWnd, WM_MOVE, 0, MAKELPARAM(screenX, screenY));
+    CallWindowProcedure(hWnd, WM_MOVE, 0, MAKELPARAM(screenX, screenY));
 }
 
 void ResetWindows() {
@@ -241,6 +255,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                             HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
     ClassRecord* cls = lpClassName ? FindClass(lpClassName) : nullptr;
     if (!cls) return nullptr;
+    RegisterSurfaceSource();
     if (hWndParent && !LookUpWindow(hWndParent)) return nullptr;
 
     uint32_t slot = 0;
@@ -264,8 +279,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     int64_t clientHeight = int64_t{nHeight} - frame.top - frame.bottom;
     if (clientWidth < 0) clientWidth = 0;
     if (clientHeight < 0) clientHeight = 0;
-    // Far beyond any screen; refuse rather than allocate gigabytes.
-    if (clientWidth * clientHeight > (int64_t{1} << 26)) return nullptr;
+    if (!SurfaceSizeAllowed(clientWidth, clientHeight)) return nullptr;
 
     try {
         s.window.reset(new Window());
@@ -286,8 +300,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         return nullptr;
     }
     creationOrder.push_back(h);
-    NoteWindowClassName(cls->name.c_str());
-    ActiveBackend().createWindow(*s.window);
+    ActiveBackend(cls->name.c_str()).createWindow(*s.window);
 
     CREATESTRUCTA cs;
     cs.lpCreateParams = lpParam;
@@ -303,13 +316,13 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     cs.lpszClass = lpClassName;
     cs.dwExStyle = dwExStyle;
     LPARAM csParam = reinterpret_cast<LPARAM>(&cs);
-    if (!Send(h, WM_NCCREATE, 0, csParam)) {
+    if (!CallWindowProcedure(h, WM_NCCREATE, 0, csParam)) {
         FreeWindow(h);
         return nullptr;
     }
     // The window procedure may have destroyed the window itself.
     if (!LookUpWindow(h)) return nullptr;
-    if (Send(h, WM_CREATE, 0, csParam) == -1) {
+    if (CallWindowProcedure(h, WM_CREATE, 0, csParam) == -1) {
         DestroyWindow(h);
         return nullptr;
     }
@@ -327,11 +340,11 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         w->visible = false;
         Erase(shownOrder, hWnd);
         ActiveBackend().showWindow(*w, nCmdShow);
-        Send(hWnd, WM_SHOWWINDOW, FALSE, 0);
+        CallWindowProcedure(hWnd, WM_SHOWWINDOW, FALSE, 0);
         return wasVisible;
     }
     if (!w->visible) {
-        Send(hWnd, WM_SHOWWINDOW, TRUE, 0);
+        CallWindowProcedure(hWnd, WM_SHOWWINDOW, TRUE, 0);
         if (!(w = LookUpWindow(hWnd))) return wasVisible;
         w->visible = true;
     }
@@ -344,9 +357,9 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     InvalidateClient(*w, nullptr, true);
     ActiveBackend().showWindow(*w, nCmdShow);
     if (first && (w = LookUpWindow(hWnd))) {
-        Send(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.width, w->client.height));
+        CallWindowProcedure(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.width, w->client.height));
         if ((w = LookUpWindow(hWnd))) {
-            Send(hWnd, WM_MOVE, 0, MAKELPARAM(w->clientOrigin.x, w->clientOrigin.y));
+            CallWindowProcedure(hWnd, WM_MOVE, 0, MAKELPARAM(w->clientOrigin.x, w->clientOrigin.y));
         }
     }
     return wasVisible;
@@ -355,7 +368,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
 BOOL WINAPI UpdateWindow(HWND hWnd) {
     Window* w = LookUpWindow(hWnd);
     if (!w) return FALSE;
-    if (w->visible && !IsEmpty(w->update)) Send(hWnd, WM_PAINT, 0, 0);
+    if (w->visible && !IsEmpty(w->update)) CallWindowProcedure(hWnd, WM_PAINT, 0, 0);
     return TRUE;
 }
 
@@ -370,8 +383,8 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         Erase(shownOrder, hWnd);
         ActiveBackend().showWindow(*w, SW_HIDE);
     }
-    Send(hWnd, WM_DESTROY, 0, 0);
-    Send(hWnd, WM_NCDESTROY, 0, 0);
+    CallWindowProcedure(hWnd, WM_DESTROY, 0, 0);
+    CallWindowProcedure(hWnd, WM_NCDESTROY, 0, 0);
     FreeWindow(hWnd);
     return TRUE;
 }
@@ -419,6 +432,15 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
     if (!w || !lpRect) return FALSE;
     *lpRect = RECT{0, 0, w->client.width, w->client.height};
     return TRUE;
+}
+
+// Counts what the process created and has not deleted: GDI objects, or
+// windows. Stock objects belong to the system and are not counted.
+DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags) {
+    if (hProcess != GetCurrentProcess()) return 0;
+    if (uiFlags == GR_GDIOBJECTS) return static_cast<DWORD>(LiveGdiObjectCount());
+    if (uiFlags == GR_USEROBJECTS) return static_cast<DWORD>(creationOrder.size());
+    return 0;
 }
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
@@ -470,7 +492,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     lpPaint->rcPaint = paint;
     lpPaint->fErase = FALSE;
     if (erase && !IsEmpty(paint)) {
-        lpPaint->fErase = Send(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
+        lpPaint->fErase = CallWindowProcedure(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
     }
     return hdc;
 }

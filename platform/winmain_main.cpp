@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/internal.h"
+#include "platform/backend.h"
 #include "platform/win32.h"
 
 namespace {

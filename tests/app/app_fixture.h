@@ -12,7 +12,7 @@
 #include "app/app_state.h"
 #include "app/window.h"
 #include "kinematics/leg.h"
-#include "platform/headless.h"
+#include "platform/test_hooks.h"
 #include "platform/win32.h"
 #include "render/buffers.h"
 

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/headless.h"
+#include "platform/test_hooks.h"
 #include "platform/win32.h"
 
 namespace {

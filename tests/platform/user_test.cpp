@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless.h"
+#include "platform/test_hooks.h"
 #include "platform/win32.h"
 
 namespace {

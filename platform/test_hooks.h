@@ -1,7 +1,8 @@
 // Our own additions to the Win32 subset, for tests and end-to-end checks:
 // input that takes the same path as a real device event, a view of what a
 // window shows, and a reset between test cases. Not part of Windows, so not
-// part of win32.h; only code that exists for testing includes this.
+// part of win32.h; only code that exists for testing includes this
+// (platform/test_hooks.cpp implements it).
 #pragma once
 
 #include <stdint.h>

@@ -1,0 +1,104 @@
+// The window floor's own header: the window record, the message queue's
+// inputs, and the backend contract through which it reaches a display. It
+// draws through the drawing floor below it; only platform/ includes it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/gdi_internal.h"
+#include "platform/win32.h"
+
+namespace tavrin {
+
+// ---------------------------------------------------------------------------
+// Windows (user_window.cpp)
+// ---------------------------------------------------------------------------
+
+struct Window {
+    HWND handle = nullptr;
+    std::string className;
+    std::string title;
+    WNDPROC proc = nullptr;
+    UINT classStyle = 0;
+    HBRUSH background = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    // Client area's top-left corner on the screen, and the frame's thickness
+    // on each side, so the outer rectangle is the client's grown by these.
+    POINT clientOrigin = {0, 0};
+    RECT frame = {0, 0, 0, 0};
+    Surface client;
+    bool visible = false;
+    bool everShown = false;
+    bool destroying = false;
+    // Bounding box of the invalid part of the client area; empty if valid.
+    RECT update = {0, 0, 0, 0};
+    bool erasePending = false;
+    // Whatever the backend keeps for its native window.
+    void* native = nullptr;
+};
+
+Window* LookUpWindow(HWND hWnd);
+// Every live window, oldest first.
+std::vector<HWND> AllWindows();
+// The top-level window shown last, which receives key input; null if none.
+HWND FocusWindow();
+// Calls the window's procedure; 0 for a handle that is not a live window.
+LRESULT CallWindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+void InvalidateClient(Window& w, const RECT* rect, bool erase);
+// The client area got a new size (user or window manager): resize the
+// surface, invalidate as the class styles ask, send WM_SIZE.
+void ClientResized(HWND hWnd, int clientWidth, int clientHeight);
+void ClientMoved(HWND hWnd, int screenX, int screenY);
+void ResetWindows();
+// Frame thickness of a window style with Windows 10's metrics.
+RECT FrameForStyle(DWORD style);
+
+// ---------------------------------------------------------------------------
+// Input and the queue (user_messages.cpp)
+// ---------------------------------------------------------------------------
+
+// Device input, the one path for the backends and the test hooks.
+void DeliverKey(int vk, bool down);
+void DeliverMouse(HWND source, UINT message, int clientX, int clientY, WPARAM mkFlags);
+void DeliverClose(HWND hWnd);
+void ForgetWindowMessages(HWND hWnd);
+// The backend lost the pointer grab behind the program's back: the capture
+// ends as if released, with WM_CAPTURECHANGED.
+void CaptureLost(HWND hWnd);
+void ResetMessages();
+HWND CaptureWindow();
+
+// ---------------------------------------------------------------------------
+// The backend contract
+// ---------------------------------------------------------------------------
+
+// What a display system does for the window floor. A backend fills one of
+// these; the window floor reaches it only through ActiveBackend().
+struct Backend {
+    const char* name = nullptr;
+    // Starts the display system; the first window class's name becomes the
+    // application's class (X11 WM_CLASS, the Wayland app id). False, with
+    // the reason in why, when there is no display to be had.
+    bool (*open)(const char* appClass, std::string* why) = nullptr;
+    // Makes the native window for w, whose frame, client origin and client
+    // size hold what was asked; may change them to what it got.
+    void (*createWindow)(Window& w) = nullptr;
+    void (*destroyWindow)(Window& w) = nullptr;
+    void (*showWindow)(Window& w, int cmd) = nullptr;
+    // The client area is to take a new size (the caller then resizes it).
+    void (*setClientSize)(Window& w, int clientWidth, int clientHeight) = nullptr;
+    // Shows the client surface if it or the window changed since last time.
+    void (*present)(Window& w) = nullptr;
+    // Turns pending device events into Deliver* calls; never waits.
+    void (*pumpEvents)() = nullptr;
+    int (*messageBox)(const char* text, const char* caption, UINT type) = nullptr;
+    void (*captureChanged)(Window* w) = nullptr;
+};
+
+// The backend this process runs on, chosen and opened at the first call
+// (backend.cpp). CreateWindowExA passes its class, which becomes appClass.
+const Backend& ActiveBackend(const char* appClass = nullptr);
+
+}  // namespace tavrin
