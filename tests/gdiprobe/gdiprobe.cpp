@@ -38,7 +38,14 @@
 #include <string>
 #include <vector>
 
+#include "script.h"
+
 namespace {
+
+using script::Number;
+using script::OptionalNumber;
+using script::Rest;
+using script::Word;
 
 struct Palette {
     std::vector<COLORREF> colours;
@@ -164,26 +171,6 @@ struct Probe {
     }
 };
 
-long Number(const char*& p) {
-    while (*p == ' ' || *p == '\t') ++p;
-    char* end = nullptr;
-    long v = std::strtol(p, &end, 0);
-    p = end;
-    return v;
-}
-
-std::string Word(const char*& p) {
-    while (*p == ' ' || *p == '\t') ++p;
-    std::string w;
-    while (*p && *p != ' ' && *p != '\t') w += *p++;
-    return w;
-}
-
-std::string Rest(const char*& p) {
-    while (*p == ' ' || *p == '\t') ++p;
-    return std::string(p);
-}
-
 int PenStyle(const std::string& s) {
     if (s == "solid") return PS_SOLID;
     if (s == "null") return PS_NULL;
@@ -204,12 +191,10 @@ int main(int argc, char** argv) {
         }
     }
     Probe probe;
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof buffer, in)) {
-        buffer[std::strcspn(buffer, "\r\n")] = 0;
-        const char* p = buffer;
-        std::string cmd = Word(p);
-        if (cmd.empty() || cmd[0] == '#') continue;
+    script::Reader reader(in);
+    std::string cmd;
+    const char* p = nullptr;
+    while (reader.Next(cmd, p)) {
         if (cmd == "echo") {
             std::printf("%s\n", Rest(p).c_str());
             continue;
@@ -217,9 +202,8 @@ int main(int argc, char** argv) {
         if (cmd == "bitmap") {
             int w = static_cast<int>(Number(p));
             int h = static_cast<int>(Number(p));
-            const char* q = p;
-            long fill = Number(q);
-            probe.Bitmap(w, h, q == p ? RGB(255, 255, 255) : static_cast<COLORREF>(fill));
+            long fill = 0;
+            probe.Bitmap(w, h, OptionalNumber(p, &fill) ? static_cast<COLORREF>(fill) : RGB(255, 255, 255));
             continue;
         }
         if (cmd == "mono") {

@@ -11,7 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "script.h"
+
 namespace {
+
+using script::Number;
+using script::OptionalNumber;
+using script::Rest;
+using script::Word;
 
 struct Canvas {
     int width = 0;
@@ -44,21 +51,6 @@ void PaintSpan(void* context, int y, int x0, int x1) {
 
 void IgnoreSpan(void*, int, int, int) {}
 
-long Number(const char*& p) {
-    while (*p == ' ' || *p == '\t') ++p;
-    char* end = nullptr;
-    long v = std::strtol(p, &end, 0);
-    p = end;
-    return v;
-}
-
-std::string Word(const char*& p) {
-    while (*p == ' ' || *p == '\t') ++p;
-    std::string w;
-    while (*p && *p != ' ' && *p != '\t') w += *p++;
-    return w;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,23 +66,19 @@ int main(int argc, char** argv) {
     bool brushNull = false;
     char brushMark = '#';
     long curX = 0, curY = 0;
-    char buffer[1024];
-    while (std::fgets(buffer, sizeof buffer, in)) {
-        buffer[std::strcspn(buffer, "\r\n")] = 0;
-        const char* p = buffer;
-        std::string cmd = Word(p);
-        if (cmd.empty() || cmd[0] == '#') continue;
+    script::Reader reader(in);
+    std::string cmd;
+    const char* p = nullptr;
+    while (reader.Next(cmd, p)) {
         raster::ClipRect clip = {0, 0, canvas.width, canvas.height};
         if (cmd == "echo") {
-            while (*p == ' ' || *p == '\t') ++p;
-            std::printf("%s\n", p);
+            std::printf("%s\n", Rest(p).c_str());
         } else if (cmd == "bitmap") {
             canvas = Canvas();
             canvas.width = static_cast<int>(Number(p));
             canvas.height = static_cast<int>(Number(p));
-            const char* q = p;
-            long fill = Number(q);
-            canvas.Mark(q == p ? 0xffffff : fill);
+            long fill = 0;
+            canvas.Mark(OptionalNumber(p, &fill) ? fill : 0xffffff);
             canvas.cells.assign(static_cast<size_t>(canvas.width) * canvas.height, '.');
             penNull = false;
             penWidth = 1;
@@ -134,16 +122,15 @@ int main(int argc, char** argv) {
         } else if (cmd == "rect") {
             int l = static_cast<int>(Number(p)), t = static_cast<int>(Number(p));
             int r = static_cast<int>(Number(p)), b = static_cast<int>(Number(p));
+            Paint fillPaint = {&canvas, brushMark};
+            raster::SpanSink fill = {&fillPaint, brushNull ? IgnoreSpan : PaintSpan};
             if (penNull) {
-                // GDI then fills one pixel less on the right and bottom; the
-                // raster functions leave that to their caller.
-                std::printf("unsupported: rect with a null pen\n");
+                raster::BrushOnlyRectangle(l, t, r, b, clip, fill);
+                std::printf("rect -> 1\n");
                 continue;
             }
             Paint outlinePaint = {&canvas, penMark};
-            Paint fillPaint = {&canvas, brushMark};
             raster::SpanSink outline = {&outlinePaint, PaintSpan};
-            raster::SpanSink fill = {&fillPaint, brushNull ? IgnoreSpan : PaintSpan};
             raster::RectangleShape(l, t, r, b, penWidth, clip, outline, fill);
             std::printf("rect -> 1\n");
         } else if (cmd == "dump") {
