@@ -1,5 +1,7 @@
 #include "app_fixture.h"
 
+#include "tests/support/pixels.h"
+
 #include "kinematics/truncate.h"
 
 void AppTest::SetUp() {
@@ -42,19 +44,7 @@ void AppTest::Mouse(UINT message, int x, int y, WPARAM flags) {
     TavrinInjectMouse(message, x, y, flags);
 }
 
-uint64_t AppTest::FrontHash() const {
-    uint64_t hash = 1469598103934665603ull;
-    for (int y = 0; y < bufferHeight; ++y) {
-        for (int x = 0; x < bufferWidth; ++x) {
-            COLORREF c = GetPixel(frontDC, x, y);
-            for (int i = 0; i < 4; ++i) {
-                hash ^= (c >> (8 * i)) & 0xFF;
-                hash *= 1099511628211ull;
-            }
-        }
-    }
-    return hash;
-}
+uint64_t AppTest::FrontHash() const { return PixelHash(frontDC, bufferWidth, bufferHeight); }
 
 PixelSet AppTest::CloudPixels() const {
     PixelSet pixels;

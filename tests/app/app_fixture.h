@@ -36,7 +36,7 @@ protected:
     void TapKey(int vk);
     void Mouse(UINT message, int x, int y, WPARAM flags);
     COLORREF Front(int x, int y) const { return GetPixel(frontDC, x, y); }
-    // FNV-1a over every pixel of the front buffer.
+    // A hash of every pixel of the front buffer.
     uint64_t FrontHash() const;
     // The pixels the cloud of the leg's current list covers.
     PixelSet CloudPixels() const;

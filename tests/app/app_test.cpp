@@ -3,6 +3,7 @@
 
 #include "app_fixture.h"
 #include "kinematics/grid.h"
+#include "tests/support/pixels.h"
 
 namespace {
 
@@ -23,17 +24,9 @@ int TextBoxRight(HDC dc, int x, int top) {
 // Width of the box that TextOutA gives text with the default font, measured
 // the same way on a scratch buffer.
 int TextBoxWidth(const char* text) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 40);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    TextOutA(dc, 10, 10, text, static_cast<int>(std::strlen(text)));
-    int width = TextBoxRight(dc, 10, 10) - 10;
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return width;
+    MemoryCanvas scratch(200, 40, kBlack);
+    TextOutA(scratch.dc, 10, 10, text, static_cast<int>(std::strlen(text)));
+    return TextBoxRight(scratch.dc, 10, 10) - 10;
 }
 
 void ExpectTarget(float x, float y, float z, const D3DXVECTOR3& actual) {

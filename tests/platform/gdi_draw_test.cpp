@@ -12,6 +12,7 @@
 
 #include "platform/raster.h"
 #include "platform/win32.h"
+#include "tests/support/pixels.h"
 
 namespace {
 
@@ -19,27 +20,11 @@ const COLORREF kPaper = RGB(0x12, 0x34, 0x56);
 const COLORREF kInk = RGB(0xFF, 0x80, 0x00);
 const COLORREF kFill = RGB(0x00, 0x90, 0x40);
 
-// A 32-bit bitmap in a memory DC, filled with kPaper.
-class Canvas {
+// A canvas of kPaper that reads back which pixels have a colour, and its
+// rows as text.
+class Canvas : public MemoryCanvas {
 public:
-    Canvas(int w, int h) : width(w), height(h) {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, w, h);
-        initial = SelectObject(dc, bitmap);
-        ReleaseDC(nullptr, screen);
-        Fill(kPaper);
-    }
-    ~Canvas() {
-        SelectObject(dc, initial);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    void Fill(COLORREF c) {
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) SetPixel(dc, x, y, c);
-        }
-    }
+    Canvas(int w, int h) : MemoryCanvas(w, h, kPaper) {}
     std::set<std::pair<int, int>> PixelsOf(COLORREF c) const {
         std::set<std::pair<int, int>> s;
         for (int y = 0; y < height; ++y) {
@@ -62,11 +47,6 @@ public:
         }
         return rows;
     }
-
-    int width, height;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ initial;
 };
 
 using PixelSet = std::set<std::pair<int, int>>;
@@ -316,17 +296,6 @@ TEST(BitBlt, ConvertsBetweenMonochromeAndColour) {
     DeleteDC(mono);
 }
 
-uint64_t Hash(const Canvas& c) {
-    uint64_t hash = 1469598103934665603ull;
-    for (int y = 0; y < c.height; ++y) {
-        for (int x = 0; x < c.width; ++x) {
-            hash ^= GetPixel(c.dc, x, y);
-            hash *= 1099511628211ull;
-        }
-    }
-    return hash;
-}
-
 TEST(Scene, HashAtEveryStep) {
     // Lines of both pen kinds, rectangles and text piled onto one bitmap,
     // checked after each step; the hashes were taken when the pixels were
@@ -349,7 +318,7 @@ TEST(Scene, HashAtEveryStep) {
         SelectObject(canvas.dc, oldBrush);
         DeleteObject(pen);
         DeleteObject(brush);
-        EXPECT_EQ(expected[step], Hash(canvas)) << "step " << step;
+        EXPECT_EQ(expected[step], PixelHash(canvas.dc, canvas.width, canvas.height)) << "step " << step;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32.h"
+#include "tests/support/pixels.h"
 
 namespace {
 
@@ -13,21 +14,6 @@ const COLORREF kPaper = RGB(0x12, 0x34, 0x56);
 
 class TextCanvas : public ::testing::Test {
 protected:
-    void SetUp() override {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
-        initial = SelectObject(dc, bitmap);
-        ReleaseDC(nullptr, screen);
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) SetPixel(dc, x, y, kPaper);
-        }
-    }
-    void TearDown() override {
-        SelectObject(dc, initial);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
     // The bounding box of pixels that are no longer paper.
     RECT Touched() const {
         RECT r = {kWidth, kHeight, 0, 0};
@@ -51,9 +37,8 @@ protected:
     }
 
     static constexpr int kWidth = 100, kHeight = 24;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ initial;
+    MemoryCanvas canvas{kWidth, kHeight, kPaper};
+    HDC dc = canvas.dc;
 };
 
 TEST_F(TextCanvas, OpaqueBoxIsTheExtentByTheCellHeight) {
@@ -78,8 +63,7 @@ TEST_F(TextCanvas, OpaqueBoxIsTheExtentByTheCellHeight) {
         int black = Count(0x000000), white = Count(0xFFFFFF);
         EXPECT_GT(black, 0) << c.text;
         EXPECT_EQ(c.width * 16, black + white) << c.text;
-        TearDown();
-        SetUp();
+        canvas.Fill(kPaper);
     }
 }
 
@@ -105,8 +89,7 @@ TEST_F(TextCanvas, ColoursAndTransparency) {
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) ink.push_back(GetPixel(dc, x, y) == 0);
     }
-    TearDown();
-    SetUp();
+    canvas.Fill(kPaper);
     SetTextColor(dc, RGB(255, 0, 0));
     SetBkMode(dc, TRANSPARENT);
     TextOutA(dc, 0, 0, "Tavrin", 6);
@@ -128,8 +111,7 @@ TEST_F(TextCanvas, ClippedAtEveryEdgeAndOddInput) {
     EXPECT_EQ(kWidth, Touched().right);
     EXPECT_EQ(kHeight, Touched().bottom);
     EXPECT_TRUE(TextOutA(dc, -2147483647 - 1, 2147483600, "far", 3));
-    TearDown();
-    SetUp();
+    canvas.Fill(kPaper);
     // A count of 0 draws nothing; a negative one fails.
     EXPECT_TRUE(TextOutA(dc, 0, 0, "abc", 0));
     EXPECT_FALSE(TextOutA(dc, 0, 0, "abc", -1));
