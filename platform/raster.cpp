@@ -25,6 +25,21 @@ struct Run {
     i64 hi;
 };
 
+// The first value in [first, last) where pred holds, for a predicate that is
+// false up to some value and true from there on; last if it never holds.
+template <typename Int, typename Pred>
+Int FirstWhere(Int first, Int last, Pred pred) {
+    while (first < last) {
+        Int mid = first + (last - first) / 2;
+        if (pred(mid)) {
+            last = mid;
+        } else {
+            first = mid + 1;
+        }
+    }
+    return first;
+}
+
 i64 CeilDiv(i64 a, i64 b) {  // b > 0
     i64 q = a / b;
     return (a % b != 0 && a > 0) ? q + 1 : q;
@@ -143,19 +158,8 @@ bool MinorRange(const CosmeticStepper& s, i64 lo, i64 hi, u64* first, u64* last)
     auto entered = [&](u64 i) { return rising ? s.Minor(i) >= lo : s.Minor(i) < hi; };
     // First step whose minor coordinate has left the range again.
     auto left = [&](u64 i) { return rising ? s.Minor(i) >= hi : s.Minor(i) < lo; };
-    auto search = [&](u64 a, u64 b, auto pred) {  // first i in [a, b) with pred, or b
-        while (a < b) {
-            u64 mid = a + (b - a) / 2;
-            if (pred(mid)) {
-                b = mid;
-            } else {
-                a = mid + 1;
-            }
-        }
-        return a;
-    };
-    u64 a = search(*first, *last, entered);
-    u64 b = search(a, *last, left);
+    u64 a = FirstWhere(*first, *last, entered);
+    u64 b = FirstWhere(a, *last, left);
     if (a >= b) return false;
     *first = a;
     *last = b;
@@ -226,15 +230,7 @@ struct Dot {
         };
         // The first covered column, between 0 and the centre; coverage only
         // grows towards the centre.
-        i64 lo = 0, hi = (w - 1) / 2;
-        while (lo < hi) {
-            i64 mid = (lo + hi) / 2;
-            if (covered(mid)) {
-                hi = mid;
-            } else {
-                lo = mid + 1;
-            }
-        }
+        i64 lo = FirstWhere<i64>(0, (w - 1) / 2, covered);
         return Run{left + lo, left + w - lo};
     }
 };
@@ -249,17 +245,9 @@ i64 HalfWidthStep(i64 w, i64 a, u64 len2, bool half) {
         u64 m = half ? static_cast<u64>(2 * k - 1) : static_cast<u64>(2 * k);
         return ProductLessEqual(m * m, len2, static_cast<u64>(w * w), static_cast<u64>(a * a));
     };
-    // fits() holds from k = 0 up to the answer, which is at most w/2 + 1.
-    i64 lo = 0, hi = w / 2 + 2;
-    while (lo < hi) {
-        i64 mid = (lo + hi + 1) / 2;
-        if (fits(mid)) {
-            lo = mid;
-        } else {
-            hi = mid - 1;
-        }
-    }
-    return lo;
+    // fits() holds from k = 0 up to the answer, which is at most w/2 + 1:
+    // the answer is one below the first k in [1, w/2 + 2] where it fails.
+    return FirstWhere<i64>(1, w / 2 + 3, [&](i64 k) { return !fits(k); }) - 1;
 }
 
 // One edge of a convex polygon, a -> b, oriented so that the interior is
