@@ -1,17 +1,28 @@
 #include "app/app_state.h"
 
-D3DXVECTOR3 target(10, 15, 0);
-D3DXVECTOR3 lastValidTarget(0, 0, 0);
-D3DXVECTOR3 origin(250, 400, 0);
-D3DXVECTOR3 scale(15, 15, 15);
+namespace {
+
+// The start values, written once: the globals begin with them and a reset
+// puts them back.
+const D3DXVECTOR3 kStartTarget(10, 15, 0);
+const D3DXVECTOR3 kStartLastValidTarget(0, 0, 0);
+const D3DXVECTOR3 kOrigin(250, 400, 0);
+const D3DXVECTOR3 kScale(15, 15, 15);
+
+}  // namespace
+
+D3DXVECTOR3 target = kStartTarget;
+D3DXVECTOR3 lastValidTarget = kStartLastValidTarget;
+D3DXVECTOR3 origin = kOrigin;
+D3DXVECTOR3 scale = kScale;
 bool dragging = false;
 Leg* leg = nullptr;
 
 void ResetApplicationState() {
-    target = D3DXVECTOR3(10, 15, 0);
-    lastValidTarget = D3DXVECTOR3(0, 0, 0);
-    origin = D3DXVECTOR3(250, 400, 0);
-    scale = D3DXVECTOR3(15, 15, 15);
+    target = kStartTarget;
+    lastValidTarget = kStartLastValidTarget;
+    origin = kOrigin;
+    scale = kScale;
     dragging = false;
     delete leg;
     leg = nullptr;

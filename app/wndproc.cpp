@@ -55,15 +55,12 @@ void OnRedraw(HWND window) {
     if (leg->outOfRange) {
         leg->SetTarget(lastValidTarget);
         leg->Solve();
-        leg->BuildJoints();
-        leg->DrawAxes();
-        leg->DrawLeg();
     } else {
-        leg->BuildJoints();
-        leg->DrawAxes();
-        leg->DrawLeg();
         lastValidTarget = leg->target;
     }
+    leg->BuildJoints();
+    leg->DrawAxes();
+    leg->DrawLeg();
     DrawReadout(window);
 }
 

@@ -70,18 +70,19 @@
 
 namespace {
 
-constexpr double kDegreesPerRadian = 57.324840764331206;
 constexpr double kAngleSlack = sweep_bounds::kHipError + 1e-6;
 constexpr double kGuardAngle = 1e-3;
 constexpr double kGuardMargin = 1e-9;
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kUpperLength = 10;
-constexpr double kLowerSquared = 15.0 * 15.0;
+constexpr double kLowerSquared = double{kLowerLength} * kLowerLength;
 
-constexpr float kInnerOut = 25.0f * (1.0f - sweep_bounds::kShellMargin);
-constexpr float kInnerIn = 25.0f * (1.0f + sweep_bounds::kShellMargin);
-constexpr float kOuterIn = 625.0f * (1.0f - sweep_bounds::kShellMargin);
-constexpr float kOuterOut = 625.0f * (1.0f + sweep_bounds::kShellMargin);
+// The shell's radii squared, 25 and 625: (lower - upper)² and (upper + lower)².
+constexpr float kInnerSquared = static_cast<float>((kLowerLength - kUpperLength) * (kLowerLength - kUpperLength));
+constexpr float kOuterSquared = static_cast<float>((kUpperLength + kLowerLength) * (kUpperLength + kLowerLength));
+constexpr float kInnerOut = kInnerSquared * (1.0f - sweep_bounds::kShellMargin);
+constexpr float kInnerIn = kInnerSquared * (1.0f + sweep_bounds::kShellMargin);
+constexpr float kOuterIn = kOuterSquared * (1.0f - sweep_bounds::kShellMargin);
+constexpr float kOuterOut = kOuterSquared * (1.0f + sweep_bounds::kShellMargin);
 
 static_assert(kAngleSlack > 0 && kGuardAngle > 10 * kAngleSlack, "the guards must cover the slack");
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-const double kDegreesPerRadian = 57.324840764331206;  // 180 / 3.14
 const double kRadiansPerDegree = 0.017453292500000002;
 
 // The float hypotenuse sqrt(z*z + x*x) without intermediate overflow: the

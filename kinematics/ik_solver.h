@@ -29,6 +29,12 @@ struct LegPose {
     void SetTarget(D3DXVECTOR3 target);
 };
 
+// The leg's segments, root to knee and knee to foot, in model units.
+constexpr int kUpperLength = 10;
+constexpr int kLowerLength = 15;
+// The degree factor of the solve: 180 / 3.14, as a double.
+constexpr double kDegreesPerRadian = 57.324840764331206;
+
 // Radians to whole degrees by the factor 180 / 3.14, truncated toward zero.
 // A non-number, or a value beyond the int range, gives INT_MIN: the value the
 // x86 conversion instruction yields for them, written without undefined
@@ -38,8 +44,8 @@ int ToDegrees(float radians);
 class IKSolver {
 public:
     bool outOfRange = false;
-    int upperLength = 10;
-    int lowerLength = 15;
+    int upperLength = kUpperLength;
+    int lowerLength = kLowerLength;
 
     void Solve(LegPose& pose);
 

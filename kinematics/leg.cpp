@@ -2,13 +2,6 @@
 
 #include "kinematics/ik_solver.h"
 
-Leg::~Leg() {
-    joints.clear();
-    joints.shrink_to_fit();
-    workspace.clear();
-    workspace.shrink_to_fit();
-}
-
 void Leg::SetOrigin(D3DXVECTOR3 value) { origin = value; }
 void Leg::SetOrigin(float x, float y, float z) { origin = D3DXVECTOR3(x, y, z); }
 void Leg::SetScale(D3DXVECTOR3 value) { scale = value; }

@@ -22,8 +22,6 @@ public:
     HDC frontDC = nullptr;             // borrowed, never released here
     HDC workspaceDC = nullptr;         // borrowed, never released here
 
-    ~Leg();
-
     void SetOrigin(D3DXVECTOR3 value);
     void SetOrigin(float x, float y, float z);
     void SetScale(D3DXVECTOR3 value);
