@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Every include runs one way: kinematics alone; render above kinematics;
+# app above render; tools on kinematics; in platform/ each floor on the
+# floors below it (platform/README.md). Prints every include that breaks
+# the order and fails if there is one.
+#   include_floors.sh SOURCE_DIR
+set -u
+cd "$1" || exit 2
+
+# The floor of a project file, by path; empty for anything else. In
+# platform/, 0 is the headers beside the floors; above it the modules are
+# K (kinematics), R (render), A (app) and T (tools).
+floor() {
+  case $1 in
+    platform/win32.h|platform/handle_bits.h) echo 0 ;;
+    platform/raster.*) echo 1 ;;
+    platform/gdi_*|platform/font*|platform/kernel.cpp) echo 2 ;;
+    platform/user_*) echo 3 ;;
+    platform/backend*) echo 4 ;;
+    platform/test_hooks.*) echo 5 ;;
+    platform/winmain_main.cpp) echo 6 ;;
+    kinematics/*) echo K ;;
+    render/*) echo R ;;
+    app/*) echo A ;;
+    tools/*) echo T ;;
+  esac
+}
+
+# May a file of floor A include a header of floor B?
+allowed() {
+  local a=$1 b=$2
+  case $a in
+    K|T) [ "$b" = K ] ;;
+    R) [ "$b" = K ] || [ "$b" = R ] || [ "$2$3" = 0platform/win32.h ] ;;
+    A) [ "$b" = K ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
+    *) case $b in [0-9]) [ "$b" -le "$a" ] ;; *) false ;; esac ;;
+  esac
+}
+
+bad=0
+for file in $(git ls-files 'kinematics/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+  from=$(floor "$file")
+  [ -n "$from" ] || continue
+  for header in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file"); do
+    to=$(floor "$header")
+    [ -n "$to" ] || continue
+    if ! allowed "$from" "$to" "$header"; then
+      echo "$file includes $header against the order of the floors"
+      bad=1
+    fi
+  done
+done
+[ "$bad" -eq 0 ] && echo "includes: every one runs down the floors"
+exit "$bad"
