@@ -115,15 +115,15 @@ const HipBound& LowerHipBound() {
 // false up to some index and true from there on; last if it never holds.
 template <typename Pred>
 int FirstWhere(int first, int last, Pred pred) {
-    while (first < last) {
-        int mid = first + (last - first) / 2;
-        if (pred(mid)) {
-            last = mid;
-        } else {
-            first = mid + 1;
-        }
-    }
-    return first;
+    // The column indices themselves, so that the standard bisection can run
+    // over them.
+    static const std::array<int, kGridSamples> columns = [] {
+        std::array<int, kGridSamples> all{};
+        for (int i = 0; i < kGridSamples; ++i) all[i] = i;
+        return all;
+    }();
+    auto at = std::partition_point(columns.begin() + first, columns.begin() + last, [&](int i) { return !pred(i); });
+    return static_cast<int>(at - columns.begin());
 }
 
 enum class Verdict { kOut, kIn, kSolve };
