@@ -1,20 +1,19 @@
 #include "kinematics/grid.h"
 
-namespace {
+#include "kinematics/ik_solver.h"
 
-std::array<float, kGridSamples> MakeSamples() {
-    std::array<float, kGridSamples> samples{};
-    int count = 0;
-    for (float v = -25.0f; v < 26.0f; v = static_cast<float>(static_cast<double>(v) + 0.05)) {
-        if (count < kGridSamples) samples[count] = v;
-        ++count;
+std::vector<float> GridSamples(int reach) {
+    const double step = static_cast<double>(reach) / 500.0;
+    const float end = static_cast<float>(static_cast<double>(reach) * 26.0 / 25.0);
+    std::vector<float> samples;
+    samples.reserve(kGridSamples + 2);
+    for (float v = static_cast<float>(-reach); v < end; v = static_cast<float>(static_cast<double>(v) + step)) {
+        samples.push_back(v);
     }
     return samples;
 }
 
-}  // namespace
-
-const std::array<float, kGridSamples>& GridSamples() {
-    static const std::array<float, kGridSamples> samples = MakeSamples();
+const std::vector<float>& GridSamples() {
+    static const std::vector<float> samples = GridSamples(kUpperLength + kLowerLength);
     return samples;
 }

@@ -92,14 +92,14 @@ void IKSolver::Solve(LegPose& pose) {
     int knee = ToDegrees(KneeAngle(pose));
     float g = static_cast<float>(knee);
 
-    bool inRange = e >= 0 && e <= 180 && f >= 0 && f <= 180 && g >= 0 && g <= 180;
+    bool inRange = yawRange.Holds(e) && hipRange.Holds(f) && kneeRange.Holds(g);
     if (!inRange) {
         outOfRange = true;
         return;
     }
 
-    // The range test bounds e, f and g to whole numbers in 0..180, so the
-    // conversions back to int are exact.
+    // The range test bounds e, f and g to whole numbers within 0..180, so
+    // the conversions back to int are exact.
     pose.yawDeg = static_cast<int>(e);
     pose.hipDeg = static_cast<int>(f);
     pose.kneeDeg = static_cast<int>(g);

@@ -1,7 +1,8 @@
 // Inverse kinematics of the three-joint leg: a yaw joint at the root, a hip
-// joint, an upper segment of 10 units to the knee and a lower one of 15 to
-// the foot. Angles come out as whole degrees valid from 0 to 180, like hobby
-// servos; a target that needs any angle outside that range is out of range.
+// joint, an upper segment (10 units unless the leg says otherwise) to the
+// knee and a lower one (15) to the foot. Angles come out as whole degrees,
+// like hobby servos; a target that needs any angle outside its joint's range
+// (0 to 180 unless the leg says otherwise) is out of range.
 //
 // Every step is 32-bit float arithmetic, one rounded operation at a time in
 // the order written, with the double maths functions applied to widened
@@ -32,6 +33,17 @@ struct LegPose {
 // The leg's segments, root to knee and knee to foot, in model units.
 constexpr int kUpperLength = 10;
 constexpr int kLowerLength = 15;
+
+// The whole degrees a joint may take, both bounds included.
+struct JointRange {
+    int min = 0;
+    int max = 180;
+
+    // Compared as floats, as the solver compares its angles.
+    bool Holds(float degrees) const {
+        return degrees >= static_cast<float>(min) && degrees <= static_cast<float>(max);
+    }
+};
 // The degree factor of the solve: 180 / 3.14, as a double.
 constexpr double kDegreesPerRadian = 57.324840764331206;
 
@@ -46,6 +58,9 @@ public:
     bool outOfRange = false;
     int upperLength = kUpperLength;
     int lowerLength = kLowerLength;
+    JointRange yawRange;
+    JointRange hipRange;
+    JointRange kneeRange;
 
     void Solve(LegPose& pose);
 

@@ -16,7 +16,7 @@ void Leg::Solve() {
     // knee field, leaves kneeOffset at (0, -0, 0) rather than stale memory.
     LegPose pose;
     pose.SetTarget(target);
-    IKSolver IK;
+    IKSolver IK = description.Solver();
     IK.Solve(pose);
     outOfRange = IK.outOfRange;
     rootOffset = D3DXVECTOR3(0, 0, 0);

@@ -5,6 +5,7 @@
 
 #include "kinematics/d3dx_vector3.h"
 #include "kinematics/dc_handle.h"
+#include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
 
 class Leg {
@@ -21,6 +22,7 @@ public:
     bool outOfRange = true;
     HDC frontDC = nullptr;             // borrowed, never released here
     HDC workspaceDC = nullptr;         // borrowed, never released here
+    LegDescription description;        // lengths and joint ranges
 
     void SetOrigin(D3DXVECTOR3 value);
     void SetOrigin(float x, float y, float z);

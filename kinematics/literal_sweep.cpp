@@ -2,10 +2,10 @@
 #include "kinematics/ik_solver.h"
 #include "kinematics/sweep.h"
 
-void LiteralSweep(float depth, PointList& points) {
-    IKSolver IK;
+void LiteralSweep(const LegDescription& description, float depth, PointList& points) {
+    IKSolver IK = description.Solver();
     LegPose pose;
-    const auto& samples = GridSamples();
+    const std::vector<float> samples = GridSamples(description.Reach());
     points.clear();
     for (float y : samples) {
         for (float x : samples) {
@@ -14,4 +14,8 @@ void LiteralSweep(float depth, PointList& points) {
             if (!IK.outOfRange) points.push_back(D3DXVECTOR3(x, y, 0));
         }
     }
+}
+
+void LiteralSweep(float depth, PointList& points) {
+    LiteralSweep(LegDescription{}, depth, points);
 }

@@ -5,10 +5,12 @@
 
 #include <cstddef>
 
+#include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
 
-// One full solve per grid point, 1,042,441 of them: the reference that the
-// fast sweep must reproduce.
+// One full solve per grid point, about a million of them: the reference
+// that the fast sweep must reproduce.
+void LiteralSweep(const LegDescription& leg, float depth, PointList& points);
 void LiteralSweep(float depth, PointList& points);
 
 // What the fast sweep did besides listing points.
@@ -18,21 +20,45 @@ struct SweepStats {
 
 // The same list as LiteralSweep, bit for bit and in the same order, with the
 // solver run only on points close to a boundary of the reachable set.
+void FastSweep(const LegDescription& leg, float depth, PointList& points, SweepStats* stats = nullptr);
 void FastSweep(float depth, PointList& points, SweepStats* stats = nullptr);
 
-// The error bounds and decision margins of the fast sweep, derived in
-// fast_sweep.cpp; public so that the tests can check them against the solver.
-namespace sweep_bounds {
+// The thresholds and margins that let the fast sweep settle most points
+// without the solver, derived for one leg in sweep_limits.cpp; public so that
+// the tests can check them against the solver. Below, s is the solver's float
+// sum (x·x + y·y) + z·z, rho the distance |(r, y)| of its float reach r and
+// y, and h its float hip angle in radians.
+struct SweepLimits {
+    // The hip's arc-cosine argument is surely inside [-1, 1] for s in
+    // [innerIn, outerIn] and surely outside it for s below innerOut or
+    // above outerOut.
+    float innerOut = 0;
+    float innerIn = 0;
+    float outerIn = 0;
+    float outerOut = 0;
+    // The knee angle is within its range exactly for kneeLow <= s < kneeHigh
+    // (found with the solver's own operations); sums within a few ulps of
+    // either go to the solver all the same.
+    float kneeLow = 0;
+    float kneeHigh = 0;
+    float kneeLowBelow = 0;
+    float kneeLowAbove = 0;
+    float kneeHighBelow = 0;
+    float kneeHighAbove = 0;
+    // The hip range in radians: h passes exactly for lowerAngle <= h·K < upperAngle
+    // in the solver's truncation, K = kDegreesPerRadian; see sweep_limits.cpp.
+    double lowerAngle = 0;
+    double upperAngle = 0;
+    double angleSlack = 0;     // covers the rounding of h and of h·K
+    double cosineError = 0;    // |computed - exact| hip cosine inside the shell
+    double distanceMax = 0;    // the largest rho with s <= outerIn
+    double circleMargin = 0;   // the knee-circle test's margin, squared units
+    double guardMargin = 0;    // the angle tests' margin, units
+};
 
-// The solver's float arc-cosine argument at the root differs from the exact
-// (rho² − 125) / (20 rho), rho = |(reach, y)|, by at most this.
-constexpr double kCosineError = 1e-5;
-// The solver's float hip angle differs from atan2(reach, y) + acos(w), exact
-// functions of its float inputs, by at most this many radians.
-constexpr double kHipError = 5e-7;
-// Squared-distance margin around the circles that bound the hip angle.
-constexpr double kDiskMargin = 0.02;
-// Relative margin of the float distance sum around 25 and 625.
-constexpr float kShellMargin = 1e-4f;
+SweepLimits MakeSweepLimits(const LegDescription& leg);
 
-}  // namespace sweep_bounds
+// The bound on |w - W| for the solver's hip cosine w of a point at exact
+// distance rho whose exact cosine is W, for a leg whose upper segment is
+// upper units long (derived in sweep_limits.cpp).
+double HipCosineError(double rho, double exactCosine, int upper);

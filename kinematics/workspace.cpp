@@ -7,6 +7,6 @@
 // for a million solves on every change of depth.
 void Leg::ComputeWorkspace() {
     if (workspaceReady) return;
-    FastSweep(target.z, workspace);
+    FastSweep(description, target.z, workspace);
     workspaceReady = true;
 }

@@ -1,0 +1,50 @@
+// A leg as its builder describes it: the two segment lengths, the usable
+// range of each joint, and for each joint that drives a hobby servo how to
+// turn the solved angle into what the servo is sent. The default is the leg
+// the tool was made for: 10 and 15 units, every joint 0..180, no servos.
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "kinematics/ik_solver.h"
+
+enum Joint { kYawJoint, kHipJoint, kKneeJoint, kJointCount };
+
+// The names the leg file and the tool's output give the joints.
+const char* JointName(Joint joint);
+
+// How a servo is mounted: turned the other way, and with its horn offset.
+struct ServoSetting {
+    bool invert = false;
+    int offset = 0;           // whole degrees, added after inverting
+    int pulseAtZero = 500;    // microseconds at 0 servo degrees
+    int pulseAtFull = 2500;   // microseconds at 180 servo degrees
+};
+
+// What one servo is sent for one solved angle.
+struct ServoCommand {
+    int degrees = 0;
+    int microseconds = 0;
+};
+
+// (invert ? 180 - angle : angle) + offset, and the pulse width
+// p0 + (p1 - p0) * degrees / 180 rounded to the nearest microsecond, halves
+// away from zero. Exact integer arithmetic for every setting a leg file can
+// hold.
+ServoCommand ServoFor(const ServoSetting& servo, int angle);
+
+// The servo degrees that the joint's angles min..max map to, lowest first.
+JointRange ServoSpan(const ServoSetting& servo, JointRange angles);
+
+struct LegDescription {
+    int upper = kUpperLength;
+    int lower = kLowerLength;
+    std::array<JointRange, kJointCount> ranges{};
+    std::array<std::optional<ServoSetting>, kJointCount> servos{};
+
+    int Reach() const { return upper + lower; }
+    bool HasServos() const;
+    // A solver for this leg, made afresh like every caller's local IK.
+    IKSolver Solver() const;
+};
