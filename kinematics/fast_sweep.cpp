@@ -54,15 +54,25 @@ bool Has(uint32_t bits, Test t) { return (bits & Bit(t)) != 0; }
 
 enum class Verdict { kOut, kIn, kSolve };
 
-Verdict VerdictOf(uint32_t bits) {
+// How one hip bound is settled on a half row: where the direction a of every
+// point is known to lie beyond an angle test, the bound passes or fails
+// there without its circle.
+enum class Bound { kTested, kPasses, kFails };
+
+Verdict VerdictOf(uint32_t bits, Bound lower, Bound upper) {
     const uint32_t surelyOut = Bit(kBelowInnerOut) | Bit(kAboveOuterOut) | Bit(kKneeLowOut) | Bit(kKneeHighOut);
     if (!Has(bits, kYawInRange) || (bits & surelyOut) != 0) return Verdict::kOut;
     const uint32_t surelyIn = Bit(kInnerIn) | Bit(kOuterIn) | Bit(kKneeLowIn) | Bit(kKneeHighIn);
     if ((bits & surelyIn) != surelyIn) return Verdict::kSolve;
-    bool lowerPasses = Has(bits, kAboveLowerSlack) || (Has(bits, kLowerInside) && Has(bits, kAboveLowerTurn));
-    bool lowerFails = Has(bits, kBelowLowerTurn) || (Has(bits, kLowerOutside) && Has(bits, kBelowLower));
-    bool upperPasses = Has(bits, kBelowUpperTurn) || (Has(bits, kUpperOutside) && Has(bits, kBelowUpper));
-    bool upperFails = Has(bits, kAboveUpperSlack) || (Has(bits, kUpperInside) && Has(bits, kAboveUpperTurn));
+    if (lower == Bound::kFails || upper == Bound::kFails) return Verdict::kOut;
+    bool lowerPasses = lower == Bound::kPasses || Has(bits, kAboveLowerSlack) ||
+                       (Has(bits, kLowerInside) && Has(bits, kAboveLowerTurn));
+    bool lowerFails = lower == Bound::kTested && (Has(bits, kBelowLowerTurn) ||
+                                                   (Has(bits, kLowerOutside) && Has(bits, kBelowLower)));
+    bool upperPasses = upper == Bound::kPasses || Has(bits, kBelowUpperTurn) ||
+                       (Has(bits, kUpperOutside) && Has(bits, kBelowUpper));
+    bool upperFails = upper == Bound::kTested && (Has(bits, kAboveUpperSlack) ||
+                                                   (Has(bits, kUpperInside) && Has(bits, kAboveUpperTurn)));
     if (lowerFails || upperFails) return Verdict::kOut;
     return lowerPasses && upperPasses ? Verdict::kIn : Verdict::kSolve;
 }
@@ -109,13 +119,37 @@ struct Change {
     int at;
 };
 
-// For a test that changes at most once over [from, to).
+// For a test that changes at most once over [from, to). The search starts
+// at hint, where the change was on the row before: from row to row a
+// boundary moves by a column or two, so a few probes either side of the hint
+// usually close in on it before the bisection takes over.
 template <typename Pred>
-Change FindChange(int from, int to, Pred pred) {
+Change FindChange(int from, int to, Pred pred, int hint) {
     if (from >= to) return Change{false, to};
     bool first = pred(from);
     if (pred(to - 1) == first) return Change{first, to};
     int lo = from, hi = to - 1;  // pred(lo) == first, pred(hi) != first
+    if (hint > lo && hint < hi) {
+        if (pred(hint) == first) {
+            lo = hint;
+            for (int step = 1; lo + step < hi; step *= 2) {
+                if (pred(lo + step) != first) {
+                    hi = lo + step;
+                    break;
+                }
+                lo += step;
+            }
+        } else {
+            hi = hint;
+            for (int step = 1; hi - step > lo; step *= 2) {
+                if (pred(hi - step) == first) {
+                    lo = hi - step;
+                    break;
+                }
+                hi -= step;
+            }
+        }
+    }
     while (hi - lo > 1) {
         int mid = lo + (hi - lo) / 2;
         if (pred(mid) == first) lo = mid;
@@ -233,8 +267,10 @@ private:
 
     // Adds the change of a test over [from, to); returns where it holds
     // there, as [begin, end).
-    void AddChange(Test t, int from, int to, int* begin = nullptr, int* end = nullptr) {
-        Change c = FindChange(from, to, [&](int i) { return Evaluate(t, i); });
+    void AddChange(Test t, int from, int to, int* begin = nullptr, int* end = nullptr, int side = 0) {
+        int& hint = (*hints_)[2 * t + side];
+        Change c = FindChange(from, to, [&](int i) { return Evaluate(t, i); }, hint);
+        if (c.at < to) hint = c.at;
         AddCut(c.at, t);
         if (begin) {
             *begin = c.first ? from : c.at;
@@ -244,10 +280,12 @@ private:
 
     void WalkHalf(int first, int last, bool rightHalf) {
         angles_ = &angleTests_[rightHalf ? 1 : 0];
+        hints_ = &halfHints_[rightHalf ? 1 : 0];
         // The sum falls towards x = 0 on the left half and rises from it on
         // the right; only [lo_, hi_) lies within the outer window.
         auto outside = [&](int i) { return Sum(i) > limits_.outerOut; };
-        Change edge = FindChange(first, last, outside);
+        Change edge = FindChange(first, last, outside, (*hints_)[kEdgeHint]);
+        if (edge.at < last) (*hints_)[kEdgeHint] = edge.at;
         lo_ = rightHalf ? first : (edge.first ? edge.at : first);
         hi_ = rightHalf ? (edge.first ? first : edge.at) : last;
         if (lo_ >= hi_) return;
@@ -274,15 +312,35 @@ private:
         for (auto it = from; it != yawChanges_.end() && *it < hi_; ++it) AddCut(*it, kYawInRange);
 
         const int p = live[0], q = live[1];
+        lower_ = BoundOnHalf(kAboveLowerSlack, kBelowLowerTurn);
+        upper_ = BoundOnHalf(kBelowUpperTurn, kAboveUpperSlack);
         if (p < q) {
-            for (int t = kLowerInside; t < kTestCount; ++t) AddCut(p, static_cast<Test>(t));
-            AddCircleChanges(lowerCircle_, kLowerInside, kLowerOutside, p, q);
-            AddCircleChanges(upperCircle_, kUpperInside, kUpperOutside, p, q);
-            for (int k = 0; k < kAngleTests; ++k) {
-                if (!(*angles_)[k].fixed) AddChange(static_cast<Test>(kAngleTestsBegin + k), p, q);
-            }
+            if (lower_ == Bound::kTested) AddBoundChanges(lowerCircle_, kLowerInside, kLowerOutside, 0, p, q);
+            if (upper_ == Bound::kTested) AddBoundChanges(upperCircle_, kUpperInside, kUpperOutside, 4, p, q);
         }
         Walk();
+    }
+
+    // A bound that some angle test settles for the whole half row.
+    Bound BoundOnHalf(Test passesBeyond, Test failsBeyond) const {
+        const AngleTest& passes = (*angles_)[passesBeyond - kAngleTestsBegin];
+        const AngleTest& fails = (*angles_)[failsBeyond - kAngleTestsBegin];
+        if (passes.fixed && passes.value) return Bound::kPasses;
+        if (fails.fixed && fails.value) return Bound::kFails;
+        return Bound::kTested;
+    }
+
+    // The tests of one bound over the live range [p, q): its circle's and its
+    // four angle tests, which follow kAngleTestsBegin from firstAngle on.
+    void AddBoundChanges(const Circle& c, Test inside, Test outside, int firstAngle, int p, int q) {
+        AddCut(p, inside);
+        AddCut(p, outside);
+        for (int k = firstAngle; k < firstAngle + 4; ++k) {
+            Test t = static_cast<Test>(kAngleTestsBegin + k);
+            AddCut(p, t);
+            if (!(*angles_)[k].fixed) AddChange(t, p, q);
+        }
+        AddCircleChanges(c, inside, outside, p, q);
     }
 
     // A circle test falls until the reach passes the centre and rises after.
@@ -294,8 +352,8 @@ private:
         AddCut(centre, outside);
         AddChange(inside, p, centre);
         AddChange(outside, p, centre);
-        AddChange(inside, centre, q);
-        AddChange(outside, centre, q);
+        AddChange(inside, centre, q, nullptr, nullptr, 1);
+        AddChange(outside, centre, q, nullptr, nullptr, 1);
     }
 
     void Walk() {
@@ -310,14 +368,14 @@ private:
             if (Evaluate(static_cast<Test>(t), lo_)) bits |= Bit(static_cast<Test>(t));
         }
         int runStart = lo_;
-        Verdict current = VerdictOf(bits);
+        Verdict current = VerdictOf(bits, lower_, upper_);
         for (int k = 0; k < cutCount_;) {
             int at = cuts_[k].at;
             for (; k < cutCount_ && cuts_[k].at == at; ++k) {
                 Test t = cuts_[k].test;
                 bits = Evaluate(t, at) ? (bits | Bit(t)) : (bits & ~Bit(t));
             }
-            Verdict next = VerdictOf(bits);
+            Verdict next = VerdictOf(bits, lower_, upper_);
             if (next != current) {
                 Emit(runStart, at, current);
                 runStart = at;
@@ -329,10 +387,7 @@ private:
 
     void Emit(int from, int to, Verdict verdict) {
         if (verdict == Verdict::kIn) {
-            size_t at = points_.size();
-            points_.resize(at + static_cast<size_t>(to - from));
-            D3DXVECTOR3* out = points_.data() + at;
-            for (int i = from; i < to; ++i) *out++ = D3DXVECTOR3(samples_[i], y_, 0);
+            for (int i = from; i < to; ++i) points_.push_back(D3DXVECTOR3(samples_[i], y_, 0));
         } else if (verdict == Verdict::kSolve) {
             LegPose pose;
             for (int i = from; i < to; ++i) {
@@ -366,6 +421,14 @@ private:
     Circle upperCircle_{0, 0};
     double lowerSquared_ = 0;
 
+    // Where each test changed on the row before, per half row: two slots per
+    // test (either side of a circle's centre) and one for the outer edge.
+    static constexpr int kEdgeHint = 2 * kTestCount;
+    using Hints = std::array<int, 2 * kTestCount + 1>;
+    std::array<Hints, 2> halfHints_{};
+    Hints* hints_ = nullptr;
+    Bound lower_ = Bound::kTested;
+    Bound upper_ = Bound::kTested;
     const std::array<AngleTest, kAngleTests>* angles_ = nullptr;
     float y_ = 0;
     float yy_ = 0;

@@ -1,6 +1,8 @@
 // The fast sweep against the literal one, one full solve per grid point:
 // the same points, bit for bit, in the same order, at many depths.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -40,13 +42,17 @@ std::string PointText(const D3DXVECTOR3& p) {
 }
 
 // Both sweeps at one depth, each into a list that holds stale points.
-void ExpectSameSweep(float depth) {
+void ExpectSameSweep(const LegDescription& leg, float depth) {
     SCOPED_TRACE("depth " + std::to_string(depth) + " (bits " + std::to_string(FloatBits(depth)) + ")");
     PointList literal(3, D3DXVECTOR3(1, 2, 3));
     PointList fast(7, D3DXVECTOR3(4, 5, 6));
-    LiteralSweep(depth, literal);
-    FastSweep(depth, fast);
+    LiteralSweep(leg, depth, literal);
+    FastSweep(leg, depth, fast);
     EXPECT_TRUE(SameBits(literal, fast));
+}
+
+void ExpectSameSweep(float depth) {
+    ExpectSameSweep(LegDescription{}, depth);
 }
 
 // Depths at and around the edges of the reachable slices, signed zeros,
@@ -111,6 +117,104 @@ TEST(RandomDepthsTest, SpreadOverTheWholeRangeOfSlices) {
     EXPECT_GT(inside, 100);
     EXPECT_GT(beyond, 0);
 }
+
+std::string LegText(const LegDescription& leg) {
+    std::string text = std::to_string(leg.upper) + "/" + std::to_string(leg.lower);
+    for (int j = 0; j < kJointCount; ++j) {
+        text += std::string(" ") + JointName(static_cast<Joint>(j)) + " " + std::to_string(leg.ranges[j].min) + ".." +
+                std::to_string(leg.ranges[j].max);
+    }
+    return text;
+}
+
+LegDescription MakeLeg(int upper, int lower, JointRange yaw = {}, JointRange hip = {}, JointRange knee = {}) {
+    LegDescription leg;
+    leg.upper = upper;
+    leg.lower = lower;
+    leg.ranges = {yaw, hip, knee};
+    return leg;
+}
+
+// Legs at the edges of what a leg file allows, each at depths through the
+// middle, the inner shell and the edge of its reach.
+struct EdgeLeg {
+    LegDescription leg;
+    const char* why;
+};
+
+const EdgeLeg kEdgeLegs[] = {
+    {MakeLeg(1, 1), "the shortest leg, no hole in the shell"},
+    {MakeLeg(1000, 1000), "the longest leg"},
+    {MakeLeg(1, 1000), "upper far shorter than lower: a shell thinner than the grid step"},
+    {MakeLeg(1000, 1), "upper far longer than lower"},
+    {MakeLeg(3, 200), "lower much longer"},
+    {MakeLeg(250, 7), "upper much longer"},
+    {MakeLeg(200, 300), "a reach of 500: the grid holds x = 0 and y = 0 exactly"},
+    {MakeLeg(10, 15, {90, 90}), "a yaw range of one angle"},
+    {MakeLeg(10, 15, {}, {45, 46}), "a hip range of two degrees"},
+    {MakeLeg(10, 15, {}, {}, {120, 120}), "a knee range of one degree"},
+    {MakeLeg(40, 65, {30, 150}, {10, 170}, {5, 175}), "every joint narrowed"},
+    {MakeLeg(10, 15, {}, {0, 0}), "the hip only at 0"},
+    {MakeLeg(10, 15, {}, {180, 180}), "the hip only at 180"},
+    {MakeLeg(17, 17, {0, 180}, {90, 180}, {0, 90}), "equal segments, half ranges"},
+};
+
+class EdgeLegSweep : public ::testing::TestWithParam<EdgeLeg> {};
+
+TEST_P(EdgeLegSweep, MatchesTheLiteralSweep) {
+    const LegDescription& leg = GetParam().leg;
+    SCOPED_TRACE(LegText(leg) + ": " + GetParam().why);
+    const float reach = static_cast<float>(leg.Reach());
+    const float inner = static_cast<float>(std::abs(leg.upper - leg.lower));
+    for (float depth : {0.0f, 0.3f * reach, -inner, -0.97f * reach, reach}) ExpectSameSweep(leg, depth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Legs, EdgeLegSweep, ::testing::ValuesIn(kEdgeLegs));
+
+// Legs drawn by a fixed generator: lengths from every scale (1..10, 1..100,
+// 1..1000), each joint's range either whole or two draws from 0..180, and a
+// depth anywhere from -1.1 to 1.1 reaches. Words map to values by remainders
+// spelled out here, so every platform draws the same legs.
+constexpr int kLegShards = 8;
+constexpr int kLegsPerShard = 6;
+
+struct DrawnLeg {
+    LegDescription leg;
+    float depth;
+};
+
+std::vector<DrawnLeg> RandomLegs(int shard) {
+    std::mt19937 words(20261210u);
+    auto draw = [&](uint32_t n) { return static_cast<int>(static_cast<uint32_t>(words()) % n); };
+    const int scales[] = {10, 100, 1000};
+    std::vector<DrawnLeg> legs;
+    for (int i = 0; i < kLegShards * kLegsPerShard; ++i) {
+        DrawnLeg d;
+        d.leg.upper = 1 + draw(scales[draw(3)]);
+        d.leg.lower = 1 + draw(scales[draw(3)]);
+        for (JointRange& range : d.leg.ranges) {
+            if (draw(3) == 0) continue;
+            int a = draw(181), b = draw(181);
+            range = JointRange{std::min(a, b), std::max(a, b)};
+        }
+        double share = -1.1 + 2.2 * (static_cast<double>(static_cast<uint32_t>(words())) / 4294967296.0);
+        d.depth = static_cast<float>(share * d.leg.Reach());
+        if (i % kLegShards == shard) legs.push_back(d);
+    }
+    return legs;
+}
+
+class RandomLegSweep : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomLegSweep, MatchesTheLiteralSweep) {
+    for (const DrawnLeg& d : RandomLegs(GetParam())) {
+        SCOPED_TRACE(LegText(d.leg));
+        ExpectSameSweep(d.leg, d.depth);
+        ExpectSameSweep(d.leg, 0.0f);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shards, RandomLegSweep, ::testing::Range(0, kLegShards));
 
 // The leg's sweep is the fast one and keeps the ready flag as before: a
 // ready list is left alone whatever the depth, a stale one is replaced.
