@@ -1,0 +1,228 @@
+#include "legfile/leg_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include <toml++/toml.h>
+
+namespace {
+
+constexpr int kMaxLength = 1000;
+constexpr int kMaxPulse = 100000;  // microseconds: five servo periods
+
+// A refusal with the line it concerns (0 when none).
+struct Refusal {
+    int line = 0;
+    std::string what;
+};
+
+std::string KindOf(const toml::node& node) {
+    switch (node.type()) {
+    case toml::node_type::floating_point: return "a fraction";
+    case toml::node_type::string: return "a string";
+    case toml::node_type::boolean: return "true or false";
+    case toml::node_type::array: return "an array";
+    case toml::node_type::table: return "a table";
+    default: return "a date or time";
+    }
+}
+
+int LineOf(const toml::node& node) {
+    return static_cast<int>(node.source().begin.line);
+}
+
+class Reader {
+public:
+    explicit Reader(LegDescription& leg) : leg_(leg) {}
+
+    std::optional<Refusal> Read(const toml::table& root) {
+        for (const auto& [key, node] : root) {
+            const std::string name(key.str());
+            if (name == "upper") Length(node, name, leg_.upper);
+            else if (name == "lower") Length(node, name, leg_.lower);
+            else if (Joint j; JointNamed(name, j)) Range(node, name, leg_.ranges[j]);
+            else if (name == "servo") Servos(node);
+            else Refuse(node, "unknown key '" + name + "'");
+            if (refusal_) return refusal_;
+        }
+        for (int j = 0; j < kJointCount && !refusal_; ++j) CheckServoSpan(static_cast<Joint>(j));
+        return refusal_;
+    }
+
+private:
+    static bool JointNamed(const std::string& name, Joint& joint) {
+        for (int j = 0; j < kJointCount; ++j) {
+            if (name == JointName(static_cast<Joint>(j))) {
+                joint = static_cast<Joint>(j);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void Refuse(const toml::node& node, const std::string& what) {
+        if (!refusal_) refusal_ = Refusal{LineOf(node), what};
+    }
+
+    // A whole number within [low, high], or a refusal that says so.
+    bool WholeNumber(const toml::node& node, const std::string& name, long long low, long long high, int& out) {
+        const auto* value = node.as_integer();
+        if (!value || value->get() < low || value->get() > high) {
+            std::string shown = value ? std::to_string(value->get()) : KindOf(node);
+            Refuse(node, name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                             ", not " + shown);
+            return false;
+        }
+        out = static_cast<int>(value->get());
+        return true;
+    }
+
+    const toml::table* Table(const toml::node& node, const std::string& name) {
+        const toml::table* table = node.as_table();
+        if (!table) Refuse(node, name + " must be a table, such as [" + name + "]");
+        return table;
+    }
+
+    void Length(const toml::node& node, const std::string& name, int& out) {
+        WholeNumber(node, name, 1, kMaxLength, out);
+    }
+
+    void Range(const toml::node& node, const std::string& name, JointRange& range) {
+        const toml::table* table = Table(node, name);
+        if (!table) return;
+        for (const auto& [key, value] : *table) {
+            const std::string field(key.str());
+            if (field == "min") WholeNumber(value, name + ".min", 0, 180, range.min);
+            else if (field == "max") WholeNumber(value, name + ".max", 0, 180, range.max);
+            else Refuse(value, "unknown key '" + name + "." + field + "'");
+            if (refusal_) return;
+        }
+        if (range.min > range.max) {
+            Refuse(node, name + ".min (" + std::to_string(range.min) + ") is above " + name + ".max (" +
+                             std::to_string(range.max) + ")");
+        }
+    }
+
+    void Servos(const toml::node& node) {
+        const toml::table* table = Table(node, "servo");
+        if (!table) return;
+        for (const auto& [key, value] : *table) {
+            const std::string name = "servo." + std::string(key.str());
+            Joint j;
+            if (!JointNamed(std::string(key.str()), j)) {
+                Refuse(value, "unknown key '" + name + "'");
+                return;
+            }
+            servoLines_[j] = LineOf(value);
+            ServoSetting servo;
+            Servo(value, name, servo);
+            if (refusal_) return;
+            leg_.servos[j] = servo;
+        }
+    }
+
+    void Servo(const toml::node& node, const std::string& name, ServoSetting& servo) {
+        const toml::table* table = Table(node, name);
+        if (!table) return;
+        for (const auto& [key, value] : *table) {
+            const std::string field(key.str());
+            const std::string full = name + "." + field;
+            if (field == "invert") {
+                const auto* flag = value.as_boolean();
+                if (flag) servo.invert = flag->get();
+                else Refuse(value, full + " must be true or false");
+            } else if (field == "offset") {
+                WholeNumber(value, full, -180, 180, servo.offset);
+            } else if (field == "pulse") {
+                Pulse(value, full, servo);
+            } else {
+                Refuse(value, "unknown key '" + full + "'");
+            }
+            if (refusal_) return;
+        }
+    }
+
+    void Pulse(const toml::node& node, const std::string& name, ServoSetting& servo) {
+        const toml::array* pair = node.as_array();
+        const std::string what = name + " must be two whole numbers of microseconds from 0 to " +
+                                 std::to_string(kMaxPulse) + ", such as [500, 2500]";
+        if (!pair || pair->size() != 2 || !(*pair)[0].as_integer() || !(*pair)[1].as_integer()) {
+            Refuse(node, what);
+            return;
+        }
+        long long p0 = (*pair)[0].as_integer()->get(), p1 = (*pair)[1].as_integer()->get();
+        if (p0 < 0 || p0 > kMaxPulse || p1 < 0 || p1 > kMaxPulse) {
+            Refuse(node, what);
+            return;
+        }
+        servo.pulseAtZero = static_cast<int>(p0);
+        servo.pulseAtFull = static_cast<int>(p1);
+    }
+
+    // Every angle the joint may take must give the servo 0..180 degrees.
+    void CheckServoSpan(Joint j) {
+        if (!leg_.servos[j]) return;
+        JointRange span = ServoSpan(*leg_.servos[j], leg_.ranges[j]);
+        if (span.min >= 0 && span.max <= 180) return;
+        const JointRange& range = leg_.ranges[j];
+        const std::string name = JointName(j);
+        refusal_ = Refusal{servoLines_[j], "servo." + name + " offset " + std::to_string(leg_.servos[j]->offset) +
+                                               " takes " + name + " angles " + std::to_string(range.min) + ".." +
+                                               std::to_string(range.max) + " to servo degrees " +
+                                               std::to_string(span.min) + ".." + std::to_string(span.max) +
+                                               ", beyond 0..180"};
+    }
+
+    LegDescription& leg_;
+    std::optional<Refusal> refusal_;
+    int servoLines_[kJointCount] = {};
+};
+
+std::string Located(const std::string& path, int line, const std::string& what) {
+    return path + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + what;
+}
+
+}  // namespace
+
+bool ParseLegText(const std::string& text, const std::string& path, LegDescription& leg, std::string& error) {
+    toml::table root;
+    try {
+        root = toml::parse(text, path);
+    } catch (const toml::parse_error& e) {
+        error = Located(path, static_cast<int>(e.source().begin.line), "not valid TOML: " + std::string(e.description()));
+        return false;
+    }
+    LegDescription read;
+    if (std::optional<Refusal> refusal = Reader(read).Read(root)) {
+        error = Located(path, refusal->line, refusal->what);
+        return false;
+    }
+    leg = read;
+    return true;
+}
+
+bool ReadLegFile(const std::string& path, LegDescription& leg, std::string& error) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) {
+        error = path + ": cannot open the leg file: " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        text.append(buffer, got);
+        if (text.size() > static_cast<size_t>(kMaxLegFileBytes)) {
+            error = path + ": too large for a leg file (over " + std::to_string(kMaxLegFileBytes) + " bytes)";
+            return false;
+        }
+    }
+    if (std::ferror(file.get())) {
+        error = path + ": cannot read the leg file: " + std::strerror(errno);
+        return false;
+    }
+    return ParseLegText(text, path, leg, error);
+}

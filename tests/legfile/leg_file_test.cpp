@@ -1,0 +1,143 @@
+// The leg file reader: what a good file sets, and the one-line refusal of
+// every kind of bad file, with the line it names.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "legfile/leg_file.h"
+
+namespace {
+
+bool SameLeg(const LegDescription& a, const LegDescription& b) {
+    if (a.upper != b.upper || a.lower != b.lower) return false;
+    for (int j = 0; j < kJointCount; ++j) {
+        if (a.ranges[j].min != b.ranges[j].min || a.ranges[j].max != b.ranges[j].max) return false;
+        if (a.servos[j].has_value() != b.servos[j].has_value()) return false;
+        if (a.servos[j]) {
+            const ServoSetting &s = *a.servos[j], &t = *b.servos[j];
+            if (s.invert != t.invert || s.offset != t.offset || s.pulseAtZero != t.pulseAtZero ||
+                s.pulseAtFull != t.pulseAtFull)
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(LegFileTest, AnEmptyFileAndTheDefaultsFileGiveTheDefaultLeg) {
+    for (const char* text : {"", "# nothing\n", "upper = 10\nlower = 15\n[knee]\nmin = 0\nmax = 180\n"}) {
+        LegDescription leg;
+        std::string error;
+        ASSERT_TRUE(ParseLegText(text, "x.toml", leg, error)) << error;
+        EXPECT_TRUE(SameLeg(LegDescription{}, leg)) << text;
+    }
+    LegDescription leg;
+    std::string error;
+    ASSERT_TRUE(ReadLegFile(TAVRIN_SOURCE_DIR "/legs/default.toml", leg, error)) << error;
+    EXPECT_TRUE(SameLeg(LegDescription{}, leg));
+}
+
+TEST(LegFileTest, TheExampleSetsEveryKindOfKey) {
+    LegDescription leg;
+    std::string error;
+    ASSERT_TRUE(ReadLegFile(TAVRIN_SOURCE_DIR "/legs/example.toml", leg, error)) << error;
+    EXPECT_EQ(40, leg.upper);
+    EXPECT_EQ(65, leg.lower);
+    EXPECT_EQ(30, leg.ranges[kYawJoint].min);
+    EXPECT_EQ(150, leg.ranges[kYawJoint].max);
+    EXPECT_EQ(10, leg.ranges[kHipJoint].min);
+    EXPECT_EQ(160, leg.ranges[kKneeJoint].max);
+    EXPECT_FALSE(leg.servos[kYawJoint].has_value());
+    ASSERT_TRUE(leg.servos[kHipJoint].has_value());
+    EXPECT_TRUE(leg.servos[kHipJoint]->invert);
+    ASSERT_TRUE(leg.servos[kKneeJoint].has_value());
+    EXPECT_EQ(-10, leg.servos[kKneeJoint]->offset);
+    EXPECT_EQ(1000, leg.servos[kKneeJoint]->pulseAtZero);
+    EXPECT_EQ(2000, leg.servos[kKneeJoint]->pulseAtFull);
+}
+
+TEST(LegFileTest, AServoSectionKeepsItsDefaults) {
+    LegDescription leg;
+    std::string error;
+    ASSERT_TRUE(ParseLegText("[servo.yaw]\n", "x.toml", leg, error)) << error;
+    ASSERT_TRUE(leg.servos[kYawJoint].has_value());
+    EXPECT_FALSE(leg.servos[kYawJoint]->invert);
+    EXPECT_EQ(0, leg.servos[kYawJoint]->offset);
+    EXPECT_EQ(500, leg.servos[kYawJoint]->pulseAtZero);
+    EXPECT_EQ(2500, leg.servos[kYawJoint]->pulseAtFull);
+}
+
+struct BadFile {
+    const char* text;
+    const char* message;  // the whole line after "x.toml"
+};
+
+const BadFile kBadFiles[] = {
+    {"uper = 10\n", ":1: unknown key 'uper'"},                                       // a typo
+    {"upper = 10\n\n[knee]\nmni = 3\n", ":4: unknown key 'knee.mni'"},             // a typo in a table
+    {"upper = 0\n", ":1: upper must be a whole number from 1 to 1000, not 0"},        // too short
+    {"lower = 1001\n", ":1: lower must be a whole number from 1 to 1000, not 1001"},  // too long
+    {"upper = 10.5\n", ":1: upper must be a whole number from 1 to 1000, not a fraction"},
+    {"upper = \"10\"\n", ":1: upper must be a whole number from 1 to 1000, not a string"},
+    {"[hip]\nmin = -1\n", ":2: hip.min must be a whole number from 0 to 180, not -1"},
+    {"[yaw]\nmax = 181\n", ":2: yaw.max must be a whole number from 0 to 180, not 181"},
+    {"[knee]\nmin = 100\nmax = 90\n", ":1: knee.min (100) is above knee.max (90)"},
+    {"hip = 5\n", ":1: hip must be a table, such as [hip]"},
+    {"[servo.foot]\n", ":1: unknown key 'servo.foot'"},
+    {"[servo.hip]\ninvert = 1\n", ":2: servo.hip.invert must be true or false"},
+    {"[servo.hip]\noffset = 10\n", ":1: servo.hip offset 10 takes hip angles 0..180 to servo degrees 10..190, beyond 0..180"},
+    {"[hip]\nmin = 20\nmax = 170\n[servo.hip]\ninvert = true\noffset = -20\n",
+     ":4: servo.hip offset -20 takes hip angles 20..170 to servo degrees -10..140, beyond 0..180"},
+    {"[servo.knee]\npulse = [500]\n",
+     ":2: servo.knee.pulse must be two whole numbers of microseconds from 0 to 100000, such as [500, 2500]"},
+    {"[servo.knee]\npulse = [500, 2500.5]\n",
+     ":2: servo.knee.pulse must be two whole numbers of microseconds from 0 to 100000, such as [500, 2500]"},
+    {"[servo.knee]\npulse = [-1, 2500]\n",
+     ":2: servo.knee.pulse must be two whole numbers of microseconds from 0 to 100000, such as [500, 2500]"},
+    {"[servo.knee]\npulse = 1500\n",
+     ":2: servo.knee.pulse must be two whole numbers of microseconds from 0 to 100000, such as [500, 2500]"},
+};
+
+TEST(LegFileTest, EveryBadFileIsRefusedWithOneLineNamingTheFileAndLine) {
+    for (const BadFile& bad : kBadFiles) {
+        LegDescription leg;
+        leg.upper = 77;
+        std::string error;
+        EXPECT_FALSE(ParseLegText(bad.text, "x.toml", leg, error)) << bad.text;
+        EXPECT_EQ(std::string("x.toml") + bad.message, error) << bad.text;
+        EXPECT_EQ(77, leg.upper) << "a refused file changes nothing";
+    }
+}
+
+TEST(LegFileTest, SyntaxErrorsNameTheirLine) {
+    const struct {
+        std::string text;
+        const char* start;
+    } cases[] = {
+        {"upper = \n", "x.toml:1: not valid TOML: "},
+        {"upper = 10\nupper = 11\n", "x.toml:2: not valid TOML: "},    // a key given twice
+        {"upper = 10\n[hip\nmin = 1\n", "x.toml:2: not valid TOML: "},  // an unclosed header
+        {std::string("upper = 1\0\n", 11), "x.toml:1: not valid TOML: "}, // a NUL byte
+        {"upper = 1\n\xff\xfe = 2\n", "x.toml:1: not valid TOML: "},     // not UTF-8, found at once
+    };
+    for (const auto& c : cases) {
+        LegDescription leg;
+        std::string error;
+        EXPECT_FALSE(ParseLegText(c.text, "x.toml", leg, error)) << c.text;
+        EXPECT_EQ(0u, error.rfind(c.start, 0)) << error;
+        EXPECT_EQ(std::string::npos, error.find('\n')) << error;
+    }
+}
+
+TEST(LegFileTest, AFileThatCannotBeReadIsNamed) {
+    LegDescription leg;
+    std::string error;
+    EXPECT_FALSE(ReadLegFile("/nonexistent/leg.toml", leg, error));
+    EXPECT_EQ("/nonexistent/leg.toml: cannot open the leg file: No such file or directory", error);
+    EXPECT_FALSE(ReadLegFile(TAVRIN_SOURCE_DIR "/legs", leg, error));
+    // Windows refuses to open a directory; elsewhere reading it fails.
+    EXPECT_EQ(0u, error.rfind(TAVRIN_SOURCE_DIR "/legs: cannot ", 0)) << error;
+}
+
+}  // namespace
