@@ -1,7 +1,7 @@
 // tavrin-ik: the leg's numbers without the window.
-//   tavrin-ik solve X Y Z          one JSON line for the foot target
-//   tavrin-ik sweep Z              the reachable grid points at depth Z
-//   tavrin-ik sweep --count Z...   the number of those points per depth
+//   tavrin-ik [--leg FILE] solve X Y Z          one JSON line for the foot target
+//   tavrin-ik [--leg FILE] sweep Z              the reachable grid points at depth Z
+//   tavrin-ik [--leg FILE] sweep --count Z...   the number of those points per depth
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
@@ -14,25 +14,34 @@
 
 #include "kinematics/ik_solver.h"
 #include "kinematics/leg.h"
+#include "kinematics/leg_description.h"
+#include "legfile/leg_file.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: tavrin-ik solve X Y Z\n"
-    "       tavrin-ik sweep Z\n"
-    "       tavrin-ik sweep --count Z [Z ...]\n"
+    "usage: tavrin-ik [--leg FILE] solve X Y Z\n"
+    "       tavrin-ik [--leg FILE] sweep Z\n"
+    "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
     "       in model units as one line of JSON; y points down, z is the depth.\n"
+    "       With a leg file whose [servo.JOINT] sections say how the servos are\n"
+    "       mounted, a target in range also gets \"servo\": each such joint's servo\n"
+    "       degrees and pulse width in microseconds.\n"
     "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
     "       or with --count only how many there are, one line per depth.\n"
+    "--leg FILE  the leg to solve, described in TOML (segment lengths, joint\n"
+    "       ranges, servos; see legs/example.toml); without it the default leg:\n"
+    "       upper 10, lower 15, every joint 0..180.\n"
     "\n"
     "Numbers are read as the nearest 32-bit float; one beyond the float range is\n"
     "refused. Floats are written in the shortest text that reads back the same,\n"
     "and a float that is not finite (a distance beyond the float range) as null,\n"
     "so that every line of solve is valid JSON.\n"
-    "Exit status: 0 done, 1 the output could not be written, 2 bad arguments.\n";
+    "Exit status: 0 done, 1 the output could not be written, 2 bad arguments\n"
+    "or a bad leg file.\n";
 
 const int kWriteError = 1;
 const int kUsageError = 2;
@@ -100,10 +109,24 @@ bool ParseNumbers(char** args, int count, std::vector<float>& numbers, std::stri
     return true;
 }
 
-int Solve(const std::vector<float>& v) {
+// "servo":{"hip":{"deg":S,"us":P},...} for each joint with a servo section.
+std::string ServoFields(const LegDescription& leg, const LegPose& pose) {
+    const int angles[kJointCount] = {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
+    std::string text;
+    for (int j = 0; j < kJointCount; ++j) {
+        if (!leg.servos[j]) continue;
+        ServoCommand command = ServoFor(*leg.servos[j], angles[j]);
+        text += text.empty() ? ",\"servo\":{" : ",";
+        text += std::string("\"") + JointName(static_cast<Joint>(j)) + "\":{\"deg\":" +
+                std::to_string(command.degrees) + ",\"us\":" + std::to_string(command.microseconds) + "}";
+    }
+    return text.empty() ? text : text + "}";
+}
+
+int Solve(const LegDescription& leg, const std::vector<float>& v) {
     LegPose pose;
     pose.SetTarget(D3DXVECTOR3(v[0], v[1], v[2]));
-    IKSolver IK;
+    IKSolver IK = leg.Solver();
     IK.Solve(pose);
     std::string line = "{\"target\":[" + FloatText(pose.x) + "," + FloatText(pose.y) + "," +
                        FloatText(pose.z) + "],\"outOfRange\":" + (IK.outOfRange ? "true" : "false") +
@@ -111,7 +134,7 @@ int Solve(const std::vector<float>& v) {
     if (!IK.outOfRange) {
         line += ",\"yawDeg\":" + std::to_string(pose.yawDeg) + ",\"hipDeg\":" + std::to_string(pose.hipDeg) +
                 ",\"kneeDeg\":" + std::to_string(pose.kneeDeg) + ",\"knee\":[" + FloatText(pose.kneeX) + "," +
-                FloatText(pose.kneeY) + "," + FloatText(pose.kneeZ) + "]";
+                FloatText(pose.kneeY) + "," + FloatText(pose.kneeZ) + "]" + ServoFields(leg, pose);
     }
     line += "}\n";
     std::fputs(line.c_str(), stdout);
@@ -124,8 +147,9 @@ void SweepInto(Leg& leg, float depth) {
     leg.ComputeWorkspace();
 }
 
-int Sweep(float depth) {
+int Sweep(const LegDescription& description, float depth) {
     Leg leg;
+    leg.description = description;
     SweepInto(leg, depth);
     std::string out;
     out.reserve(leg.workspace.size() * 24);
@@ -139,8 +163,9 @@ int Sweep(float depth) {
     return 0;
 }
 
-int SweepCounts(const std::vector<float>& depths) {
+int SweepCounts(const LegDescription& description, const std::vector<float>& depths) {
     Leg leg;
+    leg.description = description;
     for (float depth : depths) {
         SweepInto(leg, depth);
         std::printf("%zu\n", leg.workspace.size());
@@ -149,6 +174,18 @@ int SweepCounts(const std::vector<float>& depths) {
 }
 
 int Run(int argc, char** argv) {
+    LegDescription leg;
+    // The leg comes before the command: drop it from the arguments.
+    if (argc >= 2 && std::strcmp(argv[1], "--leg") == 0) {
+        if (argc < 3) return UsageError("--leg needs a FILE");
+        std::string error;
+        if (!ReadLegFile(argv[2], leg, error)) {
+            std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
+            return kUsageError;
+        }
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 2) return UsageError("missing command");
     std::string command = argv[1];
     if (command == "--help" || command == "-h") {
@@ -161,7 +198,7 @@ int Run(int argc, char** argv) {
         if (argc < 5) return UsageError("solve needs X Y Z");
         if (argc > 5) return UsageError("unexpected argument: " + Quote(argv[5]));
         if (!ParseNumbers(argv + 2, 3, numbers, error)) return UsageError(error);
-        return Solve(numbers);
+        return Solve(leg, numbers);
     }
     if (command == "sweep") {
         bool count = argc > 2 && std::strcmp(argv[2], "--count") == 0;
@@ -172,7 +209,7 @@ int Run(int argc, char** argv) {
         if (argc <= first) return UsageError("sweep needs a depth Z");
         if (!count && argc > 3) return UsageError("unexpected argument: " + Quote(argv[3]));
         if (!ParseNumbers(argv + first, argc - first, numbers, error)) return UsageError(error);
-        return count ? SweepCounts(numbers) : Sweep(numbers[0]);
+        return count ? SweepCounts(leg, numbers) : Sweep(leg, numbers[0]);
     }
     if (command.size() > 1 && command[0] == '-') return UsageError("unknown option: " + Quote(argv[1]));
     return UsageError("unknown command: " + Quote(argv[1]));

@@ -165,3 +165,67 @@ TEST(TavrinIkTest, HugeArgumentGivesAShortOneLineMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string WriteLegFile(const std::string& name, const std::string& text) {
+    std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid()) + ".toml";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+    return path;
+}
+
+TEST(TavrinIkLegTest, ALegFileSolvesForThatLegWithItsServos) {
+    std::string leg = WriteLegFile("servo_leg",
+                                   "upper = 40\nlower = 65\n[yaw]\nmin = 30\nmax = 150\n"
+                                   "[knee]\nmin = 20\n[servo.hip]\ninvert = true\n"
+                                   "[servo.knee]\noffset = -10\npulse = [1000, 2000]\n");
+    ToolRun r = RunTool("--leg '" + leg + "' solve 30 40 10");
+    EXPECT_EQ(0, r.status);
+    // Hip 52 inverted is 128 servo degrees, 500 + 2000 * 128 / 180 = 1922.2 us;
+    // knee 51 - 10 is 41, 1000 + 1000 * 41 / 180 = 1227.8 us.
+    EXPECT_EQ(
+        "{\"target\":[30,40,10],\"outOfRange\":false,\"reach\":31.622776,\"distance\":50.990196,"
+        "\"yawDeg\":72,\"hipDeg\":52,\"kneeDeg\":51,\"knee\":[31.520432,24.626461,-9.740349],"
+        "\"servo\":{\"hip\":{\"deg\":128,\"us\":1922},\"knee\":{\"deg\":41,\"us\":1228}}}\n",
+        r.out);
+    // The yaw here is 2 degrees, below the leg's 30: out of range, no servo.
+    r = RunTool("--leg '" + leg + "' solve 1 40 50");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(std::string::npos, r.out.find("servo")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("\"outOfRange\":true")) << r.out;
+}
+
+TEST(TavrinIkLegTest, TheDefaultsFileChangesNothing) {
+    const std::string leg = "'" TAVRIN_SOURCE_DIR "/legs/default.toml'";
+    for (const std::string args : {"solve 10 15 5", "solve -3.5 7 -20", "sweep --count 0 7.5 -24.9 30", "sweep 12"}) {
+        ToolRun plain = RunTool(args);
+        ToolRun withLeg = RunTool("--leg " + leg + " " + args);
+        EXPECT_EQ(0, withLeg.status) << args;
+        EXPECT_EQ(plain.out, withLeg.out) << args;
+    }
+}
+
+TEST(TavrinIkLegTest, ABadLegFileIsOneLineAndExitTwo) {
+    std::string typo = WriteLegFile("typo_leg", "upper = 10\nuper = 12\n");
+    const struct {
+        std::string args;
+        std::string err;
+    } cases[] = {
+        {"--leg '" + typo + "' solve 1 2 3", "tavrin-ik: " + typo + ":2: unknown key 'uper'\n"},
+        {"--leg /nonexistent.toml sweep 0",
+         "tavrin-ik: /nonexistent.toml: cannot open the leg file: No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        ToolRun r = RunTool(c.args);
+        EXPECT_EQ(2, r.status) << c.args;
+        EXPECT_EQ("", r.out) << c.args;
+        EXPECT_EQ(c.err, r.err) << c.args;
+    }
+    ToolRun r = RunTool("--leg");
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ(0u, r.err.rfind("tavrin-ik: --leg needs a FILE\n", 0)) << r.err;
+}
+
+}  // namespace
