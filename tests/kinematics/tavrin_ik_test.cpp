@@ -81,7 +81,7 @@ TEST(TavrinIkTest, SweepCountsEachDepth) {
 TEST(TavrinIkTest, HelpGoesToStandardOutput) {
     ToolRun r = RunTool("--help");
     EXPECT_EQ(0, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("usage: tavrin-ik solve X Y Z"));
+    EXPECT_NE(std::string::npos, r.out.find("usage: tavrin-ik [--leg FILE] solve X Y Z"));
     EXPECT_EQ("", r.err);
 }
 
