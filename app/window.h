@@ -8,7 +8,12 @@
 
 extern HINSTANCE hInstance;
 
-// The steps of WinMain, in the order it runs them.
+// WinMain's exit status when the command line or the leg file is refused.
+const int kBadCommandLine = 2;
+
+// The steps of WinMain, in the order it runs them. The command line is
+// applied first, and refused with one line before any window opens.
+bool ApplyCommandLine(const char* commandLine);
 void RegisterMainClass();
 HWND CreateMainWindow();
 void ReportCreateFailure();

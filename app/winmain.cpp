@@ -1,7 +1,11 @@
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "app/app_state.h"
+#include "app/options.h"
 #include "app/window.h"
+#include "legfile/leg_file.h"
 #include "render/buffers.h"
 
 HINSTANCE hInstance = nullptr;
@@ -45,8 +49,35 @@ void RunMessageLoop() {
     }
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+void ReportStartupError(const std::string& what) {
+    std::string text = "tavrin: " + what;
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    // A Windows program started from the desktop has no standard error to
+    // print to: there the message shows in a box.
+    HANDLE standardError = GetStdHandle(STD_ERROR_HANDLE);
+    if (standardError == nullptr || standardError == reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1))) {
+        MessageBoxA(nullptr, text.c_str(), "Tavrin FrontView", MB_OK | MB_ICONERROR);
+    }
+}
+
+bool ApplyCommandLine(const char* commandLine) {
+    AppOptions options;
+    std::string error;
+    LegDescription description;
+    if (!ParseOptions(commandLine, options, error) ||
+        (!options.legFile.empty() && !ReadLegFile(options.legFile, description, error))) {
+        ReportStartupError(error);
+        return false;
+    }
+    UseLeg(description);
+    showAngles = options.showAngles;
+    return true;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     hInstance = instance;
+    if (!ApplyCommandLine(commandLine)) return kBadCommandLine;
     RegisterMainClass();
     hWnd = CreateMainWindow();
     if (hWnd == nullptr) {

@@ -10,9 +10,12 @@ namespace {
 const float kKeyStep = 1.0f;
 const int kReadoutRightInset = 44;
 const int kReadoutRows[3] = {70, 90, 110};
+const int kAngleRows[3] = {130, 150, 170};
+const int kAngleKey = 'A';
 
 void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     leg = new Leg;
+    leg->description = legDescription;
     leg->SetOrigin(origin);
     leg->SetScale(scale);
     CreateFrontBuffer();
@@ -25,9 +28,20 @@ void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
-// The requested numbers, whole, at the outer window's width less 44; where
-// that would put a number past the frame's right edge (a wide window, a long
+// One number of the readout, whole, at the outer window's width less 44;
+// where that would put it past the frame's right edge (a wide window, a long
 // number), it ends at that edge instead.
+void DrawReadoutNumber(int outerWidth, int y, int value) {
+    std::string text = FormatInt(value);
+    int count = static_cast<int>(text.size());
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32A(frontDC, text.c_str(), count, &extent);
+    int x = std::min<int>(outerWidth - kReadoutRightInset, bufferWidth - extent.cx);
+    TextOutA(frontDC, x, y, text.c_str(), count);
+}
+
+// The requested target and, when asked for, the joint angles of the pose
+// that is drawn.
 void DrawReadout(HWND window) {
     RECT rcWind;
     GetWindowRect(window, &rcWind);
@@ -35,32 +49,31 @@ void DrawReadout(HWND window) {
     ptDiff.x = rcWind.right - rcWind.left;
     ptDiff.y = rcWind.bottom - rcWind.top;
     const float components[3] = {target.x, target.y, target.z};
-    for (int i = 0; i < 3; ++i) {
-        std::string text = FormatInt(TruncateToInt(components[i]));
-        int count = static_cast<int>(text.size());
-        SIZE extent = {0, 0};
-        GetTextExtentPoint32A(frontDC, text.c_str(), count, &extent);
-        int x = std::min<int>(ptDiff.x - kReadoutRightInset, bufferWidth - extent.cx);
-        TextOutA(frontDC, x, kReadoutRows[i], text.c_str(), count);
-    }
+    for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kReadoutRows[i], TruncateToInt(components[i]));
+    if (!showAngles || !haveValidTarget) return;
+    const int angles[3] = {leg->solved.yawDeg, leg->solved.hipDeg, leg->solved.kneeDeg};
+    for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
 }
 
 // One complete frame: background and cloud, then the leg for the target or,
-// when that is out of reach, for the last target that solved.
+// when that is out of reach, for the last target that solved. Until some
+// target has solved (a leg whose start target is out of its reach) there is
+// no pose to draw.
 void OnRedraw(HWND window) {
     ClearFrontBuffer();
     CopyWorkspaceToFront(workspaceDC, frontDC);
     leg->SetTarget(target);
     leg->Solve();
-    if (leg->outOfRange) {
+    if (!leg->outOfRange) {
+        lastValidTarget = leg->target;
+        haveValidTarget = true;
+    } else if (haveValidTarget) {
         leg->SetTarget(lastValidTarget);
         leg->Solve();
-    } else {
-        lastValidTarget = leg->target;
     }
     leg->BuildJoints();
     leg->DrawAxes();
-    leg->DrawLeg();
+    if (haveValidTarget) leg->DrawLeg();
     DrawReadout(window);
 }
 
@@ -90,6 +103,7 @@ void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
         target.z = target.z + kKeyStep;
         RebuildDepthSlice();
     }
+    if (WasTapped(kAngleKey)) showAngles = !showAngles;
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 

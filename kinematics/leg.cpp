@@ -23,6 +23,7 @@ void Leg::Solve() {
     // The solver's knee y points up; the leg's y runs down like the screen.
     kneeOffset = D3DXVECTOR3(pose.kneeX, pose.kneeY * -1.0f, pose.kneeZ);
     footOffset = target;
+    solved = pose;
 }
 
 void Leg::BuildJoints() {

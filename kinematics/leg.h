@@ -5,6 +5,7 @@
 
 #include "kinematics/d3dx_vector3.h"
 #include "kinematics/dc_handle.h"
+#include "kinematics/ik_solver.h"
 #include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
 
@@ -23,6 +24,7 @@ public:
     HDC frontDC = nullptr;             // borrowed, never released here
     HDC workspaceDC = nullptr;         // borrowed, never released here
     LegDescription description;        // lengths and joint ranges
+    LegPose solved;                    // the last solve: its angles when in range
 
     void SetOrigin(D3DXVECTOR3 value);
     void SetOrigin(float x, float y, float z);

@@ -1,4 +1,5 @@
-// The two kernel calls the program makes: the process and the module.
+// The kernel calls the program makes: the process, the module, and where
+// its error messages go.
 #include <cstdint>
 
 #include "platform/win32.h"
@@ -13,4 +14,15 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     // loads an executable by default.
     if (lpModuleName) return nullptr;
     return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
+}
+
+HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
+    // A program here always has its standard streams; the handle stands for
+    // the stream's descriptor, and nothing reads it back.
+    switch (nStdHandle) {
+    case static_cast<DWORD>(-10): return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x10));
+    case static_cast<DWORD>(-11): return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x11));
+    case STD_ERROR_HANDLE: return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x12));
+    default: return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));  // INVALID_HANDLE_VALUE
+    }
 }

@@ -466,6 +466,8 @@ int WINAPI SetBkMode(HDC hdc, int mode);
 DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags);
 HANDLE WINAPI GetCurrentProcess(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+#define STD_ERROR_HANDLE ((DWORD)-12)
+HANDLE WINAPI GetStdHandle(DWORD nStdHandle);
 
 // ---------------------------------------------------------------------------
 // Drawing
