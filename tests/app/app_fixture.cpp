@@ -1,12 +1,32 @@
 #include "app_fixture.h"
 
+#include <cstring>
+
 #include "tests/support/pixels.h"
 
 #include "kinematics/truncate.h"
 
+int TextBoxRight(HDC dc, int x, int top) {
+    int right = x;
+    for (int y = top; y < top + 16; ++y) {
+        for (int px = x; px < x + 128; ++px) {
+            if (GetPixel(dc, px, y) == kWhite && px + 1 > right) right = px + 1;
+        }
+    }
+    return right;
+}
+
+int TextBoxWidth(const char* text) {
+    MemoryCanvas scratch(200, 40, kBlack);
+    TextOutA(scratch.dc, 10, 10, text, static_cast<int>(std::strlen(text)));
+    return TextBoxRight(scratch.dc, 10, 10) - 10;
+}
+
 void AppTest::SetUp() {
     TavrinResetForTests();
     ResetApplicationState();
+    UseLeg(legToShow);
+    showAngles = anglesShown;
     hWnd = nullptr;
     hInstance = GetModuleHandleA(nullptr);
     RegisterMainClass();

@@ -23,7 +23,16 @@ const COLORREF kBlue = 0xFF0000;
 const COLORREF kCloud = 0x142000;
 const COLORREF kGrey = 0x969696;
 
+const COLORREF kWhite = 0xFFFFFF;
+
 using PixelSet = std::set<std::pair<int, int>>;
+
+// Right edge (exclusive) of the white text box that starts at x in rows
+// [top, top + 16) of dc, or x when there is none.
+int TextBoxRight(HDC dc, int x, int top);
+// Width of the box that TextOutA gives text with the default font, measured
+// the same way on a scratch buffer.
+int TextBoxWidth(const char* text);
 
 class AppTest : public ::testing::Test {
 protected:
@@ -44,4 +53,7 @@ protected:
     PixelSet FrontCloudPixels() const;
 
     bool quit = false;
+    // The leg and the angle rows the window opens with.
+    LegDescription legToShow;
+    bool anglesShown = false;
 };

@@ -7,28 +7,6 @@
 
 namespace {
 
-const COLORREF kWhite = 0xFFFFFF;
-
-// Right edge (exclusive) of the white text box that starts at x in rows
-// [top, top + 16) of dc, or x when there is none.
-int TextBoxRight(HDC dc, int x, int top) {
-    int right = x;
-    for (int y = top; y < top + 16; ++y) {
-        for (int px = x; px < x + 128; ++px) {
-            if (GetPixel(dc, px, y) == kWhite && px + 1 > right) right = px + 1;
-        }
-    }
-    return right;
-}
-
-// Width of the box that TextOutA gives text with the default font, measured
-// the same way on a scratch buffer.
-int TextBoxWidth(const char* text) {
-    MemoryCanvas scratch(200, 40, kBlack);
-    TextOutA(scratch.dc, 10, 10, text, static_cast<int>(std::strlen(text)));
-    return TextBoxRight(scratch.dc, 10, 10) - 10;
-}
-
 void ExpectTarget(float x, float y, float z, const D3DXVECTOR3& actual) {
     EXPECT_FLOAT_EQ(x, actual.x);
     EXPECT_FLOAT_EQ(y, actual.y);

@@ -1,0 +1,171 @@
+// The window for a leg of one's own: its scale, start target and cloud, the
+// angle rows, and the command line that chooses them.
+#include <cstring>
+#include <string>
+
+#include "app_fixture.h"
+#include "app/options.h"
+#include "kinematics/sweep.h"
+#include "legfile/leg_file.h"
+
+namespace {
+
+LegDescription LongLeg() {
+    LegDescription leg;
+    leg.upper = 40;
+    leg.lower = 65;
+    return leg;
+}
+
+class LongLegWindow : public AppTest {
+public:
+    LongLegWindow() { legToShow = LongLeg(); }
+};
+
+TEST_F(LongLegWindow, ScaleStartTargetAndCloudFollowTheLeg) {
+    EXPECT_FLOAT_EQ(375.0f / 105.0f, scale.x);
+    EXPECT_FLOAT_EQ(scale.x, scale.y);
+    EXPECT_FLOAT_EQ(42.0f, target.x);
+    EXPECT_FLOAT_EQ(63.0f, target.y);
+    EXPECT_TRUE(haveValidTarget);
+    PointList literal;
+    LiteralSweep(LongLeg(), 0.0f, literal);
+    ASSERT_EQ(literal.size(), leg->workspace.size());
+    EXPECT_EQ(0, std::memcmp(literal.data(), leg->workspace.data(), literal.size() * sizeof literal[0]));
+    // The axes and the leg lie over part of the cloud, and nothing else.
+    const PixelSet expected = CloudPixels();
+    const PixelSet seen = FrontCloudPixels();
+    for (const auto& p : seen) ASSERT_TRUE(expected.count(p)) << p.first << "," << p.second;
+    EXPECT_GT(seen.size(), expected.size() * 98 / 100);
+    // The foot at (42, 63) units is 150 and 225 pixels from the root, as
+    // the default leg's (10, 15) is.
+    EXPECT_EQ(kGrey, Front(400, 624));
+}
+
+// A hip that may only reach 0..10: the start target (10, 15, 0) needs 90.
+class NarrowHipWindow : public AppTest {
+public:
+    NarrowHipWindow() { legToShow.ranges[kHipJoint] = JointRange{0, 10}; }
+};
+
+TEST_F(NarrowHipWindow, NoLegIsDrawnUntilATargetSolves) {
+    EXPECT_FALSE(haveValidTarget);
+    for (int y = 0; y < 811; ++y) {
+        for (int x = 0; x < 684; ++x) ASSERT_NE(kGrey, Front(x, y)) << x << "," << y;
+    }
+    // The readout still shows the requested target.
+    EXPECT_EQ(656 + TextBoxWidth("10"), TextBoxRight(frontDC, 656, 70));
+    // The first pixel, row by row, whose target this leg reaches.
+    int px = -1, py = -1;
+    for (int y = 0; y < 811 && px < 0; ++y) {
+        for (int x = 0; x < 684 && px < 0; ++x) {
+            LegPose pose;
+            pose.SetTarget(D3DXVECTOR3((static_cast<float>(x) - origin.x) / scale.x,
+                                       (static_cast<float>(y) - origin.y) / scale.y, 0));
+            IKSolver IK = legToShow.Solver();
+            IK.Solve(pose);
+            if (!IK.outOfRange) px = x, py = y;
+        }
+    }
+    ASSERT_GE(px, 0);
+    Mouse(WM_LBUTTONDOWN, px, py, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, px, py, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    EXPECT_TRUE(haveValidTarget);
+    int grey = 0;
+    for (int y = 0; y < 811; ++y) {
+        for (int x = 0; x < 684; ++x) grey += Front(x, y) == kGrey;
+    }
+    EXPECT_GT(grey, 100) << "the leg is drawn";
+}
+
+TEST_F(AppTest, TheKeyAShowsAndHidesTheAnglesOfTheDrawnPose) {
+    const uint64_t without = FrontHash();
+    const int x = 656;
+    TapKey('A');
+    ASSERT_TRUE(Pump());
+    EXPECT_TRUE(showAngles);
+    // The start pose: yaw 90, hip 90, knee 90.
+    for (int row : {130, 150, 170}) EXPECT_EQ(x + TextBoxWidth("90"), TextBoxRight(frontDC, x, row)) << row;
+
+    // Out of reach, the rows keep the last pose that solved.
+    Mouse(WM_LBUTTONDOWN, 250, 400, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, 250, 400, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(x + TextBoxWidth("0"), TextBoxRight(frontDC, x, 70));
+    for (int row : {130, 150, 170}) EXPECT_EQ(x + TextBoxWidth("90"), TextBoxRight(frontDC, x, row)) << row;
+    Mouse(WM_MOUSEMOVE, 400, 625, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, 400, 625, 0);
+    ASSERT_TRUE(Pump());
+
+    TapKey('A');
+    ASSERT_TRUE(Pump());
+    EXPECT_FALSE(showAngles);
+    EXPECT_EQ(without, FrontHash());
+}
+
+class AnglesShownWindow : public AppTest {
+public:
+    AnglesShownWindow() { anglesShown = true; }
+};
+
+TEST_F(AnglesShownWindow, StartsWithTheAngleRows) {
+    for (int row : {130, 150, 170}) EXPECT_EQ(656 + TextBoxWidth("90"), TextBoxRight(frontDC, 656, row)) << row;
+}
+
+// The defaults file gives the very frame of no file at all.
+class DefaultsFileWindow : public AppTest {
+public:
+    DefaultsFileWindow() {
+        std::string error;
+        EXPECT_TRUE(ReadLegFile(TAVRIN_SOURCE_DIR "/legs/default.toml", legToShow, error)) << error;
+    }
+};
+
+TEST_F(DefaultsFileWindow, ChangesNoPixel) {
+    const uint64_t withFile = FrontHash();
+    TearDown();
+    legToShow = LegDescription{};
+    SetUp();
+    EXPECT_EQ(FrontHash(), withFile);
+}
+
+TEST(CommandLineTest, SplitsLikeWindows) {
+    const struct {
+        const char* line;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"", {}},
+        {"  --angles  ", {"--angles"}},
+        {"--leg \"my legs/a.toml\" --angles", {"--leg", "my legs/a.toml", "--angles"}},
+        {"--leg \"\"", {"--leg", ""}},                   // an empty argument
+        {"--leg a\\\"b.toml", {"--leg", "a\"b.toml"}},   // an escaped quote
+        {"\t--leg\tx.toml", {"--leg", "x.toml"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.args, SplitCommandLine(c.line)) << c.line;
+}
+
+TEST(CommandLineTest, OptionsAndTheirErrors) {
+    AppOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions("--angles --leg legs/x.toml", options, error)) << error;
+    EXPECT_TRUE(options.showAngles);
+    EXPECT_EQ("legs/x.toml", options.legFile);
+
+    const struct {
+        const char* line;
+        const char* error;
+    } bad[] = {
+        {"--leg", "--leg needs a FILE"},
+        {"--legs x", "unknown argument '--legs' (options: --leg FILE, --angles)"},
+        {"x.toml", "unknown argument 'x.toml' (options: --leg FILE, --angles)"},
+    };
+    for (const auto& b : bad) {
+        AppOptions o;
+        std::string e;
+        EXPECT_FALSE(ParseOptions(b.line, o, e)) << b.line;
+        EXPECT_EQ(b.error, e) << b.line;
+    }
+}
+
+}  // namespace
