@@ -118,8 +118,9 @@ TEST(LegFileTest, SyntaxErrorsNameTheirLine) {
         {"upper = \n", "x.toml:1: not valid TOML: "},
         {"upper = 10\nupper = 11\n", "x.toml:2: not valid TOML: "},    // a key given twice
         {"upper = 10\n[hip\nmin = 1\n", "x.toml:2: not valid TOML: "},  // an unclosed header
+        {"upper = t\nlower = 2\n", "x.toml:1: not valid TOML: "},      // the parser quotes a line break
         {std::string("upper = 1\0\n", 11), "x.toml:1: not valid TOML: "}, // a NUL byte
-        {"upper = 1\n\xff\xfe = 2\n", "x.toml:1: not valid TOML: "},     // not UTF-8, found at once
+        {"upper = 1\n\xef\xba\xbf = 2\n", "x.toml:2: not valid TOML: "},     // a letter where a key goes
     };
     for (const auto& c : cases) {
         LegDescription leg;
@@ -128,6 +129,36 @@ TEST(LegFileTest, SyntaxErrorsNameTheirLine) {
         EXPECT_EQ(0u, error.rfind(c.start, 0)) << error;
         EXPECT_EQ(std::string::npos, error.find('\n')) << error;
     }
+}
+
+TEST(LegFileTest, TextThatIsNotUtf8IsRefusedWithItsLine) {
+    const struct {
+        std::string text;
+        const char* error;
+    } cases[] = {
+        {"upper = 1\n# \xff\xfe\n", "x.toml:2: not valid UTF-8 text"},            // stray bytes
+        {"# \xc0\xaf\n", "x.toml:1: not valid UTF-8 text"},                        // an overlong '/'
+        {"\n\n# \xed\xa0\x80\n", "x.toml:3: not valid UTF-8 text"},                // a surrogate
+        {"# \xf4\x90\x80\x80\n", "x.toml:1: not valid UTF-8 text"},                // beyond U+10FFFF
+        {"# \xe2\x82\n", "x.toml:1: not valid UTF-8 text"},                        // cut short
+    };
+    for (const auto& c : cases) {
+        LegDescription leg;
+        std::string error;
+        EXPECT_FALSE(ParseLegText(c.text, "x.toml", leg, error)) << c.text;
+        EXPECT_EQ(c.error, error);
+    }
+}
+
+// Comments may hold any text, including the characters that a parser's
+// blank test once stumbled on (U+FEBF), and a file may start with a BOM.
+TEST(LegFileTest, CommentsMayHoldAnyCharacter) {
+    const std::string text = "\xef\xbb\xbfupper = 40 # 40 mm, 90\xc2\xb0 ahead \xef\xba\xbf \xf0\x9f\xa6\xbf\nlower = 65\n";
+    LegDescription leg;
+    std::string error;
+    ASSERT_TRUE(ParseLegText(text, "x.toml", leg, error)) << error;
+    EXPECT_EQ(40, leg.upper);
+    EXPECT_EQ(65, leg.lower);
 }
 
 TEST(LegFileTest, AFileThatCannotBeReadIsNamed) {
