@@ -5,7 +5,7 @@
 set -euo pipefail
 
 goal=${1:-build}
-packages=(cmake g++ make pkg-config libsdl2-dev)
+packages=(cmake g++ make pkg-config libsdl2-dev libtomlplusplus-dev)
 case "$goal" in
   build) ;;
   run) packages+=() ;;

@@ -1,7 +1,8 @@
 // Checks a screenshot of the window (binary PPM, the client area at its top
 // left) against the frame computed here from the kinematics: the cloud of
-// the given depth, the two axes, and the foot at the given pixel.
-//   frame_check SHOT.ppm DEPTH FOOT-X FOOT-Y
+// the given depth, the two axes, and the foot at the given pixel; of the
+// default leg, or of the leg that the given leg file describes.
+//   frame_check SHOT.ppm DEPTH FOOT-X FOOT-Y [LEG-FILE]
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -13,6 +14,7 @@
 
 #include "kinematics/leg.h"
 #include "kinematics/truncate.h"
+#include "legfile/leg_file.h"
 
 namespace {
 
@@ -28,10 +30,19 @@ void Expect(bool condition, const std::string& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: frame_check SHOT.ppm DEPTH FOOT-X FOOT-Y\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: frame_check SHOT.ppm DEPTH FOOT-X FOOT-Y [LEG-FILE]\n");
         return 2;
     }
+    Leg leg;
+    if (argc == 6) {
+        std::string error;
+        if (!ReadLegFile(argv[5], leg.description, error)) {
+            std::fprintf(stderr, "frame_check: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    const float pixelsPerUnit = 375.0f / static_cast<float>(leg.description.Reach());
     Image shot;
     if (!ReadPpm(argv[1], shot)) {
         std::fprintf(stderr, "frame_check: cannot read %s\n", argv[1]);
@@ -42,13 +53,12 @@ int main(int argc, char** argv) {
     int footY = std::atoi(argv[4]);
     const unsigned red = 0xFF0000, blue = 0x0000FF, cloud = 0x002014, grey = 0x969696;
 
-    Leg leg;
     leg.SetTarget(D3DXVECTOR3(0, 0, depth));
     leg.ComputeWorkspace();
     std::set<std::pair<int, int>> expected;
     for (const D3DXVECTOR3& p : leg.workspace) {
-        int x = TruncateToInt(p.x * 15.0f + 250.0f);
-        int y = TruncateToInt(p.y * 15.0f + 400.0f);
+        int x = TruncateToInt(p.x * pixelsPerUnit + 250.0f);
+        int y = TruncateToInt(p.y * pixelsPerUnit + 400.0f);
         if (x < shot.width && y < shot.height) expected.insert({x, y});
     }
     int strays = 0, missing = 0;

@@ -35,11 +35,11 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# start_program TAVRIN: runs it and waits for its window. A background job
+# start_program TAVRIN [ARGS...]: runs it and waits for its window. A background job
 # of a script starts with SIGINT ignored; the program gets it as it would in
 # a terminal.
 start_program() {
-  env --default-signal=INT "$1" >"$work/app.log" 2>&1 &
+  env --default-signal=INT "$@" >"$work/app.log" 2>&1 &
   app_pid=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tavrin FrontView$' | head -n 1)
   [ -n "$window" ] || fail "no window titled 'Tavrin FrontView' appeared"

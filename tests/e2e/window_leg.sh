@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The real window for a leg of one's own: a bad leg file is one line and
+# status 2 before any window opens; the example leg's first frame matches
+# the frame computed from its kinematics, with the angle rows shown.
+#   window_leg.sh TAVRIN FRAME_CHECK CLOSE_REQUEST LEGS_DIR
+# Exit 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
+set -u
+tavrin=$1 frame_check=$2 close_request=$3 legs=$4
+
+source "$(dirname "$0")/xvfb.sh"
+require_tools Xvfb xdotool import convert
+
+start_xvfb 291 340 1280x1024
+
+refuse() {  # refuse TEXT ARGS...: status 2, that one line, and no window
+  local text=$1 status=0; shift
+  timeout 10 "$tavrin" "$@" >"$work/out" 2>"$work/err" || status=$?
+  [ "$status" -eq 2 ] || fail "'$*' exit status $status, expected 2"
+  [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF "$text" "$work/err" || fail "'$*' said: $(cat "$work/err")"
+  xdotool search --name '^Tavrin FrontView$' >/dev/null 2>&1 && fail "'$*' opened a window"
+  return 0
+}
+printf 'upper = 10\nuper = 12\n' >"$work/typo.toml"
+refuse "tavrin: $work/typo.toml:2: unknown key 'uper'" --leg "$work/typo.toml"
+refuse "tavrin: $work/none.toml: cannot open the leg file: No such file or directory" --leg "$work/none.toml"
+refuse "tavrin: --leg needs a FILE" --leg
+refuse "tavrin: unknown argument '--bogus'" --bogus
+
+start_program "$tavrin" --leg "$legs/example.toml" --angles
+sleep 1
+import -window "$window" "$work/leg.png" 2>/dev/null || fail "screenshot failed"
+convert "$work/leg.png" -depth 8 "$work/leg.ppm" || fail "conversion failed"
+# Every leg's foot starts 150 and 225 pixels from the root.
+"$frame_check" "$work/leg.ppm" 0 400 624 "$legs/example.toml" || fail "the example leg's first frame"
+# The angle rows: white text boxes at y = 130, 150 and 170.
+for row in 135 155 175; do
+  white=$(convert "$work/leg.png" -crop "60x1+620+$row" -format '%[fx:maxima.r]' info:)
+  [ "$white" = 1 ] || fail "no angle row near y = $row"
+done
+
+close_and_expect_exit "$close_request"
+echo "window for a leg file: refusals, the example leg's frame and its angle rows as expected"
