@@ -66,9 +66,9 @@ void ResizeNothing(Window&, int, int) {}
 
 void PresentHeadless(Window& w) {
     if (dump.path.empty()) return;
-    if (dump.source == &w && dump.generation == w.client.generation) return;
+    if (dump.source == &w && dump.generation == w.client.Generation()) return;
     dump.source = &w;
-    dump.generation = w.client.generation;
+    dump.generation = w.client.Generation();
     dump.width = w.client.width;
     dump.height = w.client.height;
     dump.pixels = w.client.pixels;

@@ -216,7 +216,7 @@ void CopyScaled(const Surface& from, SDL_Surface* to) {
 void PresentSdl(Window& w) {
     Native* n = NativeOf(w);
     if (!n || w.client.width <= 0 || w.client.height <= 0) return;
-    if (!n->windowChanged && n->presentedGeneration == w.client.generation) {
+    if (!n->windowChanged && n->presentedGeneration == w.client.Generation()) {
         WaitForInputOrRefresh(n->window);
         return;
     }
@@ -226,7 +226,7 @@ void PresentSdl(Window& w) {
     CopyScaled(w.client, screen);
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
     SDL_UpdateWindowSurface(n->window);
-    n->presentedGeneration = w.client.generation;
+    n->presentedGeneration = w.client.Generation();
     n->windowChanged = false;
 }
 

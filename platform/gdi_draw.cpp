@@ -25,7 +25,7 @@ struct RunFill {
 void FillRun(void* context, int y, int x0, int x1) {
     RunFill& f = *static_cast<RunFill*>(context);
     raster::FillSpan(f.surface->pixels.data() + static_cast<size_t>(y) * f.surface->width, x0, x1, f.pixel);
-    ++f.surface->generation;
+    f.surface->MarkChanged();
 }
 
 void IgnoreRun(void*, int, int, int) {}
@@ -89,7 +89,7 @@ inline COLORREF PutPixel(const DcTarget& t, int x, int y, COLORREF color) {
     if (!Inside(t.clip, x, y)) return color & 0xFFFFFFu;
     uint32_t pixel = PixelForSurface(*t.surface, color);
     t.surface->pixels[static_cast<size_t>(y) * t.surface->width + x] = pixel;
-    ++t.surface->generation;
+    t.surface->MarkChanged();
     return PixelToColor(pixel);
 }
 
@@ -211,7 +211,7 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
             }
         }
     }
-    if (changed) ++out.generation;
+    if (changed) out.MarkChanged();
     WindowDcTouched(hdc);
     return TRUE;
 }

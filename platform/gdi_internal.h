@@ -25,11 +25,26 @@ struct Surface {
     int height = 0;
     int bitsPerPixel = 32;
     std::vector<uint32_t> pixels;
-    // Bumped by every write, so a presenter can tell whether anything changed.
-    uint64_t generation = 0;
+
+    // Every write marks the surface changed; a presenter compares
+    // Generation() with the one it showed last. A plain store per write,
+    // rather than a count, keeps a pixel-by-pixel loop free of a chain of
+    // dependent read-modify-writes through memory.
+    void MarkChanged() { changed_ = true; }
+    uint64_t Generation() {
+        if (changed_) {
+            ++generation_;
+            changed_ = false;
+        }
+        return generation_;
+    }
 
     // Resizes, keeping the overlapping top-left part; new pixels are black.
     void Resize(int newWidth, int newHeight);
+
+private:
+    bool changed_ = false;
+    uint64_t generation_ = 0;
 };
 
 // The most pixels a bitmap or a window's client area may have: far beyond

@@ -27,7 +27,7 @@ void Surface::Resize(int newWidth, int newHeight) {
     pixels.swap(grown);
     width = newWidth;
     height = newHeight;
-    ++generation;
+    MarkChanged();
 }
 
 uint32_t NearestMonoPixel(COLORREF c) {

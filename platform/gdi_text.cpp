@@ -121,7 +121,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
         }
         penX += g.advance;
     }
-    ++s.generation;
+    s.MarkChanged();
     WindowDcTouched(hdc);
     return TRUE;
 }

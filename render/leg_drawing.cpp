@@ -9,7 +9,6 @@ namespace {
 
 const COLORREF kVerticalAxisColour = 0x0000FF;    // red
 const COLORREF kHorizontalAxisColour = 0xFF0000;  // blue
-const COLORREF kCloudColour = 0x142000;           // dark green
 const COLORREF kLegColour = 0x969696;             // grey
 const int kPenWidth = 2;
 const int kAxisLength = 800;
@@ -30,24 +29,6 @@ void Leg::DrawAxes() {
     int y = TruncateToInt(origin.y);
     DrawLine(frontDC, kVerticalAxisColour, x, 0, x, kAxisLength);
     DrawLine(frontDC, kHorizontalAxisColour, 0, y, kAxisLength, y);
-}
-
-// A grid step of 0.05 units is 0.75 pixel at the application's scale, so
-// neighbouring points often share a pixel: those are set once.
-void Leg::DrawWorkspace() {
-    if (!workspaceReady) return;
-    bool havePrevious = false;
-    int previousX = 0;
-    int previousY = 0;
-    for (const D3DXVECTOR3& p : workspace) {
-        int x = TruncateToInt(p.x * scale.x + origin.x);
-        int y = TruncateToInt(p.y * scale.y + origin.y);
-        if (havePrevious && x == previousX && y == previousY) continue;
-        SetPixel(workspaceDC, x, y, kCloudColour);
-        havePrevious = true;
-        previousX = x;
-        previousY = y;
-    }
 }
 
 void Leg::DrawLeg() {

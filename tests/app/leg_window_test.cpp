@@ -5,6 +5,8 @@
 
 #include "app_fixture.h"
 #include "app/options.h"
+#include "kinematics/truncate.h"
+#include "tests/support/pixels.h"
 #include "kinematics/sweep.h"
 #include "legfile/leg_file.h"
 
@@ -165,6 +167,37 @@ TEST(CommandLineTest, OptionsAndTheirErrors) {
         std::string e;
         EXPECT_FALSE(ParseOptions(b.line, o, e)) << b.line;
         EXPECT_EQ(b.error, e) << b.line;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The cloud sets a pixel once however many points fall on it: the buffer
+// must be exactly that of one SetPixel per point, for legs and depths whose
+// rows share pixel rows in different ways.
+TEST_F(AppTest, TheCloudIsOneSetPixelPerPoint) {
+    const struct {
+        int upper, lower;
+        float depth;
+    } cases[] = {{10, 15, 0.0f}, {10, 15, 7.0f}, {10, 15, -13.0f}, {40, 65, 31.0f}, {1, 1000, 0.0f}, {7, 7, 2.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.upper) + "/" + std::to_string(c.lower) + " at " + std::to_string(c.depth));
+        leg->description.upper = c.upper;
+        leg->description.lower = c.lower;
+        leg->SetScale(D3DXVECTOR3(375.0f / (c.upper + c.lower), 375.0f / (c.upper + c.lower), 1));
+        leg->workspaceReady = false;
+        leg->SetTarget(D3DXVECTOR3(0, 0, c.depth));
+        leg->ComputeWorkspace();
+        ClearWorkspaceBuffer();
+        leg->DrawWorkspace();
+        MemoryCanvas naive(bufferWidth, bufferHeight, GetPixel(workspaceDC, 0, 0));
+        for (const D3DXVECTOR3& p : leg->workspace) {
+            SetPixel(naive.dc, TruncateToInt(p.x * leg->scale.x + leg->origin.x),
+                     TruncateToInt(p.y * leg->scale.y + leg->origin.y), kCloud);
+        }
+        EXPECT_EQ(PixelHash(naive.dc, bufferWidth, bufferHeight), PixelHash(workspaceDC, bufferWidth, bufferHeight));
     }
 }
 
