@@ -3,9 +3,12 @@
 # side under Xvfb, gives both the same input, and compares their windows'
 # pixels outside the readout: the first frame, after a drag, after a keypad
 # plus. Exit 77 (skipped) when Wine, the Windows build or an X tool is missing.
-#   windows_parity.sh TAVRIN TAVRIN_EXE FRAME_COMPARE
+# Any further arguments (such as --leg FILE, an absolute path, which Wine
+# finds on its Z: drive) go to both programs.
+#   windows_parity.sh TAVRIN TAVRIN_EXE FRAME_COMPARE [ARGS...]
 set -u
 tavrin=$1 tavrin_exe=$2 frame_compare=$3
+shift 3
 
 source "$(dirname "$0")/xvfb.sh"
 require_tools Xvfb xdotool import convert wine
@@ -35,9 +38,9 @@ start() {  # start NAME COMMAND...: prints the window id
   pids+=($!)
   timeout 60 xdotool search --sync --onlyvisible --pid $! --name '^Tavrin FrontView$' 2>/dev/null | head -n 1
 }
-linux=$(start linux "$tavrin")
+linux=$(start linux "$tavrin" "$@")
 [ -n "$linux" ] || fail "the portable build's window did not appear"
-"${wine_run[@]}" "$tavrin_exe" >"$work/wine.log" 2>&1 &
+"${wine_run[@]}" "$tavrin_exe" "$@" >"$work/wine.log" 2>&1 &
 pids+=($!)
 windows=$(timeout 90 bash -c 'until id=$(xdotool search --onlyvisible --name "^Tavrin FrontView$" | grep -vx "$0" | head -n 1) && [ -n "$id" ]; do sleep 0.5; done; echo $id' "$linux")
 [ -n "$windows" ] || fail "the Windows build's window did not appear under Wine"
@@ -76,4 +79,4 @@ drag "$linux"; drag "$windows"
 compare drag
 keypad_plus "$linux"; keypad_plus "$windows"
 compare depth
-echo "windows parity: first frame, drag and keypad plus identical outside the readout"
+echo "windows parity${1:+ ($*)}: first frame, drag and keypad plus identical outside the readout"
