@@ -2,7 +2,8 @@
 // Along a half row the solver's sum s and its reach r are monotone in the
 // column (every rounding step is), so each test below changes its value at
 // most once over a half row, or, for the knee-circle tests, once on either
-// side of the circle's centre. Binary searches find those changes; between
+// side of the circle's centre. The yaw depends on the column alone and is
+// known for each one; where it changes comes from a list made per depth. Binary searches find those changes; between
 // two of them every test, and so the verdict, is the same for every point:
 // a run of points in range is listed without the solver, a run out of range
 // is skipped, and only the runs that no test settles go to the solver. Why
@@ -55,16 +56,16 @@ bool Has(uint32_t bits, Test t) { return (bits & Bit(t)) != 0; }
 enum class Verdict { kOut, kIn, kSolve };
 
 // How one hip bound is settled on a half row: where the direction a of every
-// point is known to lie beyond an angle test, the bound passes or fails
-// there without its circle.
-enum class Bound { kTested, kPasses, kFails };
+// point is known to lie beyond its angle test, the bound passes there
+// without its circle. (No hip range makes a bound fail a whole half row:
+// the lower angle never exceeds 180/K < π, and the upper one is positive.)
+enum class Bound { kTested, kPasses };
 
 Verdict VerdictOf(uint32_t bits, Bound lower, Bound upper) {
     const uint32_t surelyOut = Bit(kBelowInnerOut) | Bit(kAboveOuterOut) | Bit(kKneeLowOut) | Bit(kKneeHighOut);
     if (!Has(bits, kYawInRange) || (bits & surelyOut) != 0) return Verdict::kOut;
     const uint32_t surelyIn = Bit(kInnerIn) | Bit(kOuterIn) | Bit(kKneeLowIn) | Bit(kKneeHighIn);
     if ((bits & surelyIn) != surelyIn) return Verdict::kSolve;
-    if (lower == Bound::kFails || upper == Bound::kFails) return Verdict::kOut;
     bool lowerPasses = lower == Bound::kPasses || Has(bits, kAboveLowerSlack) ||
                        (Has(bits, kLowerInside) && Has(bits, kAboveLowerTurn));
     bool lowerFails = lower == Bound::kTested && (Has(bits, kBelowLowerTurn) ||
@@ -312,8 +313,8 @@ private:
         for (auto it = from; it != yawChanges_.end() && *it < hi_; ++it) AddCut(*it, kYawInRange);
 
         const int p = live[0], q = live[1];
-        lower_ = BoundOnHalf(kAboveLowerSlack, kBelowLowerTurn);
-        upper_ = BoundOnHalf(kBelowUpperTurn, kAboveUpperSlack);
+        lower_ = BoundOnHalf(kAboveLowerSlack);
+        upper_ = BoundOnHalf(kBelowUpperTurn);
         if (p < q) {
             if (lower_ == Bound::kTested) AddBoundChanges(lowerCircle_, kLowerInside, kLowerOutside, 0, p, q);
             if (upper_ == Bound::kTested) AddBoundChanges(upperCircle_, kUpperInside, kUpperOutside, 4, p, q);
@@ -321,13 +322,10 @@ private:
         Walk();
     }
 
-    // A bound that some angle test settles for the whole half row.
-    Bound BoundOnHalf(Test passesBeyond, Test failsBeyond) const {
+    // A bound that its angle test settles for the whole half row.
+    Bound BoundOnHalf(Test passesBeyond) const {
         const AngleTest& passes = (*angles_)[passesBeyond - kAngleTestsBegin];
-        const AngleTest& fails = (*angles_)[failsBeyond - kAngleTestsBegin];
-        if (passes.fixed && passes.value) return Bound::kPasses;
-        if (fails.fixed && fails.value) return Bound::kFails;
-        return Bound::kTested;
+        return passes.fixed && passes.value ? Bound::kPasses : Bound::kTested;
     }
 
     // The tests of one bound over the live range [p, q): its circle's and its

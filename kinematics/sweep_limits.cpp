@@ -45,10 +45,11 @@
 // plane, and the law of cosines gives, with a the direction of (r, y),
 //   G(t) = |(r, y) − C(t)|² − l² = 2u·rho(W − cos(t − a)).
 // Inside the shell, G(t) < −circleMargin puts w at least angleSlack below
-// cos(t − a), so acos w >= |t − a| + slack (acos falls at least as fast as
-// its argument); G(t) > circleMargin puts acos w <= |t − a| − slack, and
-// when t − a is in [π, 2π], <= 2π − (t − a) − slack. Hence for t = lower
-// angle L and upper angle U (fast_sweep.cpp applies these):
+// cos(t − a), so acos w >= |t − a| + slack while |t − a| <= π (acos falls at
+// least as fast as its argument); G(t) > circleMargin puts acos w at most
+// slack below the angle in [0, π] whose cosine is cos(t − a), and that angle
+// is at most |t − a|. Hence for t = lower angle L and upper angle U
+// (fast_sweep.cpp applies these):
 //   lower passes if a > L + slack, or G(L) < −margin and a > L − π;
 //   lower fails  if a < L − π − slack, or G(L) > margin and a < L;
 //   upper passes if a < U − π − slack, or G(U) > margin and a < U;
@@ -82,9 +83,9 @@ float FromBits(uint32_t b) {
     return v;
 }
 
-// The first non-negative float in [low, high] where pred holds, for a
-// predicate false up to some float and true from there on; high when it
-// never holds before it.
+// The first non-negative float in [low, high) where pred holds, for a
+// predicate false up to some float and true from there on below high; high
+// when it never holds there. High itself is never tested.
 template <typename Pred>
 float FirstFloatWhere(float low, float high, Pred pred) {
     uint32_t lo = Bits(low), hi = Bits(high);
