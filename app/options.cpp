@@ -1,25 +1,35 @@
 #include "app/options.h"
 
+// Windows' rules: 2n backslashes before a quote stand for n backslashes and
+// the quote opens or closes a quoted part; 2n + 1 of them stand for n
+// backslashes and a quote character; backslashes anywhere else are
+// themselves.
 std::vector<std::string> SplitCommandLine(const char* line) {
     std::vector<std::string> args;
     if (!line) return args;
     std::string current;
     bool inArg = false, quoted = false;
     for (const char* p = line; *p; ++p) {
-        char c = *p;
-        if (c == '\\' && p[1] == '"') {
-            current += '"';
+        if (*p == '\\') {
+            size_t backslashes = 0;
+            while (p[backslashes] == '\\') ++backslashes;
+            bool beforeQuote = p[backslashes] == '"';
+            current.append(beforeQuote ? backslashes / 2 : backslashes, '\\');
+            p += backslashes - 1;
             inArg = true;
-            ++p;
-        } else if (c == '"') {
+            if (beforeQuote && backslashes % 2 == 1) {
+                current += '"';
+                ++p;
+            }
+        } else if (*p == '"') {
             quoted = !quoted;
             inArg = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
+        } else if ((*p == ' ' || *p == '\t') && !quoted) {
             if (inArg) args.push_back(current);
             current.clear();
             inArg = false;
         } else {
-            current += c;
+            current += *p;
             inArg = true;
         }
     }

@@ -11,8 +11,9 @@ struct AppOptions {
     bool showAngles = false;
 };
 
-// The arguments of a Windows command line: blanks separate them, and double
-// quotes hold blanks within one (a quote inside is written \").
+// The arguments of a Windows command line: blanks separate them, double
+// quotes hold blanks within one, and backslashes escape quotes as Windows'
+// own programs read them.
 std::vector<std::string> SplitCommandLine(const char* line);
 
 // False, with a one-line error, for an option it does not know or one that

@@ -27,6 +27,26 @@ bool ValidScale(const char* text) {
     std::exit(2);
 }
 
+// One argument as a Windows command line holds it, so that a program reads
+// it back whole: quoted when it is empty or has blanks or quotes, with each
+// quote escaped and the backslashes before a quote doubled.
+std::string QuotedForCommandLine(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,9 +60,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (!commandLine.empty()) commandLine += ' ';
-        // Quote what contains blanks, as the Windows command line would.
-        bool quote = arg.empty() || arg.find_first_of(" \t") != std::string::npos;
-        commandLine += quote ? "\"" + arg + "\"" : arg;
+        commandLine += QuotedForCommandLine(arg);
     }
     const char* scale = std::getenv("TAVRIN_SCALE");
     if (scale && *scale && !ValidScale(scale)) BadScale("TAVRIN_SCALE", scale);

@@ -141,8 +141,11 @@ TEST(CommandLineTest, SplitsLikeWindows) {
         {"  --angles  ", {"--angles"}},
         {"--leg \"my legs/a.toml\" --angles", {"--leg", "my legs/a.toml", "--angles"}},
         {"--leg \"\"", {"--leg", ""}},                   // an empty argument
-        {"--leg a\\\"b.toml", {"--leg", "a\"b.toml"}},   // an escaped quote
+        {"--leg a\\\"b.toml", {"--leg", "a\"b.toml"}},    // an escaped quote
         {"\t--leg\tx.toml", {"--leg", "x.toml"}},
+        {"C:\\legs\\x.toml", {"C:\\legs\\x.toml"}},        // backslashes stand for themselves
+        {"\"C:\\my legs\\\\\"", {"C:\\my legs\\"}},       // doubled before the closing quote
+        {"a\\\\\\\"b", {"a\\\"b"}},                     // three before a quote: one and a quote
     };
     for (const auto& c : cases) EXPECT_EQ(c.args, SplitCommandLine(c.line)) << c.line;
 }

@@ -23,6 +23,10 @@ refuse() {  # refuse TEXT ARGS...: status 2, that one line, and no window
 printf 'upper = 10\nuper = 12\n' >"$work/typo.toml"
 refuse "tavrin: $work/typo.toml:2: unknown key 'uper'" --leg "$work/typo.toml"
 refuse "tavrin: $work/none.toml: cannot open the leg file: No such file or directory" --leg "$work/none.toml"
+# A path with blanks, quotes and a backslash reaches the program whole.
+odd="$work/my \"odd\" leg\\.toml"
+cp "$work/typo.toml" "$odd"
+refuse "tavrin: $odd:2: unknown key 'uper'" --leg "$odd"
 refuse "tavrin: --leg needs a FILE" --leg
 refuse "tavrin: unknown argument '--bogus'" --bogus
 
