@@ -1,11 +1,13 @@
 // The program's frame costs, headless: plotting one cloud, composing one
 // frame, a whole depth change, and presenting a frame that did not change.
+#include <chrono>
 #include <cstdlib>
 
 #include <benchmark/benchmark.h>
 
 #include "app/app_state.h"
 #include "app/window.h"
+#include "kinematics/sweep.h"
 #include "platform/test_hooks.h"
 #include "render/buffers.h"
 
@@ -58,6 +60,38 @@ void BM_DepthChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DepthChange)->Unit(benchmark::kMillisecond);
+
+// A depth change and one literal sweep of the slice it shows, in turn, in
+// one run: the counters give the time of each and how many times faster the
+// whole depth change is than solving every grid point of its slice.
+void BM_DepthChangeRatio(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    StartProgram();
+    PointList literal;
+    double changeSeconds = 0, literalSeconds = 0;
+    int64_t changes = 0;
+    bool plus = true;
+    for (auto _ : state) {
+        int key = plus ? VK_ADD : VK_SUBTRACT;
+        plus = !plus;
+        Clock::time_point start = Clock::now();
+        TavrinInjectKey(key, true);
+        TavrinInjectKey(key, false);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Clock::time_point middle = Clock::now();
+        LiteralSweep(legDescription, target.z, literal);
+        benchmark::DoNotOptimize(literal.data());
+        Clock::time_point stop = Clock::now();
+        changeSeconds += std::chrono::duration<double>(middle - start).count();
+        literalSeconds += std::chrono::duration<double>(stop - middle).count();
+        ++changes;
+    }
+    state.counters["change_ms"] = 1e3 * changeSeconds / changes;
+    state.counters["literal_ms"] = 1e3 * literalSeconds / changes;
+    state.counters["ratio"] = literalSeconds / changeSeconds;
+}
+BENCHMARK(BM_DepthChangeRatio)->Unit(benchmark::kMillisecond);
 
 void BM_PresentUnchangedFrame(benchmark::State& state) {
     StartProgram();
