@@ -68,16 +68,15 @@ private:
     }
 
     // A whole number within [low, high], or a refusal that says so.
-    bool WholeNumber(const toml::node& node, const std::string& name, long long low, long long high, int& out) {
+    void WholeNumber(const toml::node& node, const std::string& name, long long low, long long high, int& out) {
         const auto* value = node.as_integer();
         if (!value || value->get() < low || value->get() > high) {
             std::string shown = value ? std::to_string(value->get()) : KindOf(node);
             Refuse(node, name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                              ", not " + shown);
-            return false;
+            return;
         }
         out = static_cast<int>(value->get());
-        return true;
     }
 
     const toml::table* Table(const toml::node& node, const std::string& name) {
