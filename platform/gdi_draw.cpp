@@ -97,6 +97,11 @@ inline COLORREF PutPixel(const DcTarget& t, int x, int y, COLORREF color) {
 [[gnu::noinline]] COLORREF SetPixelResolving(HDC hdc, int x, int y, COLORREF color) {
     DcTarget t = ResolveDcUncached(hdc);
     if (!t.surface) return CLR_INVALID;
+    if (hdc == dcCache.dc) {
+        dcCache.color = color;
+        dcCache.pixel = PixelForSurface(*t.surface, color);
+        dcCache.reported = PixelToColor(dcCache.pixel);
+    }
     COLORREF reported = PutPixel(t, x, y, color);
     if (t.window && Inside(t.clip, x, y)) WindowDcTouched(hdc);
     return reported;
@@ -104,10 +109,21 @@ inline COLORREF PutPixel(const DcTarget& t, int x, int y, COLORREF color) {
 
 }  // namespace
 
-// A point-by-point drawing loop draws into the memory DC it resolved last:
-// that costs one comparison, a bounds check and a store.
+// A point-by-point drawing loop draws into the memory DC it resolved last,
+// in the colour it drew last: that costs two comparisons, a bounds check
+// and a store. The kept DC's rectangle is its whole surface, so each bound
+// is one unsigned comparison, which negative coordinates also fail.
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
-    if (hdc && hdc == dcCache.dc && dcCache.epoch == gdiEpoch) return PutPixel(dcCache.target, x, y, color);
+    const DcCache& kept = dcCache;
+    if (hdc && hdc == kept.dc && color == kept.color) {
+        Surface& s = *kept.target.surface;
+        if (static_cast<unsigned>(x) < static_cast<unsigned>(s.width) &&
+            static_cast<unsigned>(y) < static_cast<unsigned>(s.height)) {
+            s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x)] = kept.pixel;
+            s.MarkChanged();
+            return kept.reported;
+        }
+    }
     return SetPixelResolving(hdc, x, y, color);
 }
 

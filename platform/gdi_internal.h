@@ -101,19 +101,26 @@ DcState* LookUpDc(HDC dc);
 DcTarget ResolveDcUncached(HDC dc);
 
 // The last memory DC resolved, kept until anything in the GDI table changes
-// (an object made, freed or selected), which bumps gdiEpoch. A point-by-point
-// drawing loop then pays one comparison per call to find its pixels.
-// Window DCs are never kept: their surface follows the window.
+// (an object made, freed or selected), which empties it. A point-by-point
+// drawing loop then pays one comparison per call to find its pixels, and one
+// more to find its colour already converted. Window DCs and clipped DCs are
+// never kept: a kept DC's rectangle is its whole surface.
 struct DcCache {
     HDC dc = nullptr;
-    uint64_t epoch = 0;
     DcTarget target;
+    // The colour SetPixel wrote last through this DC, the pixel it became
+    // and the colour GDI reports back for it.
+    COLORREF color = 0;
+    uint32_t pixel = 0;
+    COLORREF reported = 0;
 };
 extern DcCache dcCache;
-extern uint64_t gdiEpoch;
+
+// Something in the GDI table changed: no DC resolved before may be trusted.
+inline void ForgetResolvedDc() { dcCache = DcCache{}; }
 
 inline DcTarget ResolveDc(HDC dc) {
-    if (dc && dc == dcCache.dc && dcCache.epoch == gdiEpoch) return dcCache.target;
+    if (dc && dc == dcCache.dc) return dcCache.target;
     return ResolveDcUncached(dc);
 }
 

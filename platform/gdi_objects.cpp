@@ -12,8 +12,6 @@
 namespace tavrin {
 
 DcCache dcCache;
-// Starts above the empty cache's epoch, so that the empty cache never matches.
-uint64_t gdiEpoch = 1;
 
 void Surface::Resize(int newWidth, int newHeight) {
     std::vector<uint32_t> grown(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight), 0);
@@ -110,7 +108,7 @@ void EnsureStock();
 
 // A new entry of the given type, or null when the quota or the table is full.
 HGDIOBJ Allocate(GdiType type, bool stock, Object** out) {
-    ++gdiEpoch;
+    ForgetResolvedDc();
     if (!stock && liveCount >= kObjectQuota) return nullptr;
     uint32_t slot;
     // Keep a few freed slots in reserve so a handle is not handed out again
@@ -136,7 +134,7 @@ HGDIOBJ Allocate(GdiType type, bool stock, Object** out) {
 }
 
 void Free(Object& o) {
-    ++gdiEpoch;
+    ForgetResolvedDc();
     if (!o.stock) --liveCount;
     uint32_t slot = static_cast<uint32_t>(&o - objects.data());
     uint32_t generation = o.generation;
@@ -289,7 +287,8 @@ DcTarget ResolveDcUncached(HDC dc) {
     if (d->hasClip) {
         t.clip = raster::Intersect(t.clip, d->clip);
     } else if (d->kind == DcKind::Memory) {
-        dcCache = DcCache{dc, gdiEpoch, t};
+        uint32_t black = PixelForSurface(*t.surface, 0);
+        dcCache = DcCache{dc, t, 0, black, PixelToColor(black)};
     }
     return t;
 }
@@ -384,7 +383,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
     }
     HGDIOBJ previous = *slot;
     *slot = h;
-    ++gdiEpoch;
+    ForgetResolvedDc();
     Select(h);
     Deselect(previous);
     return previous;
