@@ -1,12 +1,14 @@
 // The reachable cloud into the workspace buffer: one SetPixel for every
 // pixel that some point of the list falls on. A grid step is 0.75 pixel at
 // any leg's scale (reach / 500 units at 375 / reach pixels per unit), so
-// neighbouring points of a grid row often share a pixel, and every fourth
-// grid row lands on the pixel row of the one before it. A pixel already set
-// is not set again: the buffer ends up the same, at a quarter fewer calls.
-#include <algorithm>
-#include <cstdint>
-#include <vector>
+// neighbouring points of a grid row often share a pixel; such a point is
+// not set again, and the buffer ends up the same.
+#include <cstddef>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TAVRIN_CLOUD_SSE2 1
+#endif
 
 #include "kinematics/leg.h"
 #include "kinematics/truncate.h"
@@ -16,66 +18,78 @@ namespace {
 
 const COLORREF kCloudColour = 0x142000;  // dark green
 
-// Pixel columns first..last, both set.
-struct Span {
-    int64_t first;
-    int64_t last;
+// The pixel row or column of a model coordinate: the product and the sum
+// each rounded to float, then truncated.
+struct Axis {
+    float scale;
+    float origin;
+    int Pixel(float v) const { return TruncateToInt(v * scale + origin); }
 };
 
-// The sorted union of two sorted lists of spans.
-void Merge(std::vector<Span>& covered, const std::vector<Span>& added, std::vector<Span>& scratch) {
-    scratch.clear();
-    auto a = covered.cbegin();
-    auto b = added.cbegin();
-    while (a != covered.cend() || b != added.cend()) {
-        bool takeA = b == added.cend() || (a != covered.cend() && a->first <= b->first);
-        Span next = takeA ? *a++ : *b++;
-        if (!scratch.empty() && next.first <= scratch.back().last + 1) {
-            scratch.back().last = std::max(scratch.back().last, next.last);
-        } else {
-            scratch.push_back(next);
+#ifdef TAVRIN_CLOUD_SSE2
+static_assert(sizeof(D3DXVECTOR3) == 3 * sizeof(float), "points are packed x, y, z");
+
+// The points from `i` on that continue the row at height y, four at a
+// time, while all four do: their columns are computed side by side with the
+// same float steps (packed multiply and add round each lane as the scalar
+// ones do, and the packed truncation gives INT_MIN for every value that
+// TruncateToInt maps to INT_MIN), and a column is set when it differs from
+// the one left of it. Returns the first point it did not take; `previous`
+// is then the column of the point before it.
+size_t PlotFourAtATime(const D3DXVECTOR3* points, size_t i, size_t count, float y, int py, Axis x, int& previous,
+                       HDC dc) {
+    const __m128 rowY = _mm_set1_ps(y);
+    const __m128 scale = _mm_set1_ps(x.scale);
+    const __m128 origin = _mm_set1_ps(x.origin);
+    __m128i left = _mm_cvtsi32_si128(previous);
+    for (; count - i >= 4; i += 4) {
+        const float* f = &points[i].x;
+        const __m128 a = _mm_loadu_ps(f);      // x0 y0 z0 x1
+        const __m128 b = _mm_loadu_ps(f + 4);  // y1 z1 x2 y2
+        const __m128 c = _mm_loadu_ps(f + 8);  // z2 x3 y3 z3
+        const __m128 ys = _mm_shuffle_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1)),
+                                         _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+        if (_mm_movemask_ps(_mm_cmpeq_ps(ys, rowY)) != 0xF) break;
+        const __m128 xs = _mm_shuffle_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(3, 3, 0, 0)),
+                                         _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 1, 2, 2)), _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128i columns = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(xs, scale), origin));
+        // Each lane beside the lane left of it; lane 0 beside the point before.
+        const __m128i before = _mm_or_si128(_mm_slli_si128(columns, 4), left);
+        int fresh = ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(columns, before))) & 0xF;
+        int lanes[4];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), columns);
+        for (int lane = 0; lane < 4; ++lane) {
+            if (fresh >> lane & 1) SetPixel(dc, lanes[lane], py, kCloudColour);
         }
+        left = _mm_srli_si128(columns, 12);
+        previous = lanes[3];
     }
-    covered.swap(scratch);
+    return i;
 }
+#endif
 
 }  // namespace
 
 void Leg::DrawWorkspace() {
     if (!workspaceReady) return;
-    // Rows come in rising y and each row in rising x, so pixel rows and the
-    // columns within a row never go back.
-    std::vector<Span> covered, added, scratch;
-    bool haveRow = false;
-    int pixelRow = 0;
-    // Locals, so that the calls below do not make the compiler read them
-    // again for every point.
     const D3DXVECTOR3* points = workspace.data();
     const size_t count = workspace.size();
-    const float scaleX = scale.x, scaleY = scale.y, originX = origin.x, originY = origin.y;
+    const Axis across{scale.x, origin.x}, down{scale.y, origin.y};
     const HDC dc = workspaceDC;
     for (size_t i = 0; i < count;) {
         const float y = points[i].y;
-        const int py = TruncateToInt(y * scaleY + originY);
-        if (!haveRow || py != pixelRow) covered.clear();
-        haveRow = true;
-        pixelRow = py;
-        added.clear();
-        size_t next = 0;  // the first covered span not wholly left of the point
-        int64_t previous = INT64_MIN;
+        const int py = down.Pixel(y);
+        int previous = across.Pixel(points[i].x);
+        SetPixel(dc, previous, py, kCloudColour);
+        ++i;
+#ifdef TAVRIN_CLOUD_SSE2
+        i = PlotFourAtATime(points, i, count, y, py, across, previous, dc);
+#endif
         for (; i < count && points[i].y == y; ++i) {
-            const int64_t px = TruncateToInt(points[i].x * scaleX + originX);
+            const int px = across.Pixel(points[i].x);
             if (px == previous) continue;
             previous = px;
-            while (next < covered.size() && covered[next].last < px) ++next;
-            if (next < covered.size() && covered[next].first <= px) continue;
-            SetPixel(dc, static_cast<int>(px), py, kCloudColour);
-            if (!added.empty() && px == added.back().last + 1) {
-                added.back().last = px;
-            } else {
-                added.push_back(Span{px, px});
-            }
+            SetPixel(dc, px, py, kCloudColour);
         }
-        Merge(covered, added, scratch);
     }
 }

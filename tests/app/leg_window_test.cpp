@@ -1,6 +1,9 @@
 // The window for a leg of one's own: its scale, start target and cloud, the
 // angle rows, and the command line that chooses them.
 #include <cstring>
+#include <iterator>
+#include <limits>
+#include <random>
 #include <string>
 
 #include "app_fixture.h"
@@ -177,6 +180,17 @@ TEST(CommandLineTest, OptionsAndTheirErrors) {
 
 namespace {
 
+// The workspace buffer as one SetPixel per point of the leg's list draws it,
+// over the buffer's present background.
+uint64_t OneSetPixelPerPointHash() {
+    MemoryCanvas naive(bufferWidth, bufferHeight, GetPixel(workspaceDC, 0, 0));
+    for (const D3DXVECTOR3& p : leg->workspace) {
+        SetPixel(naive.dc, TruncateToInt(p.x * leg->scale.x + leg->origin.x),
+                 TruncateToInt(p.y * leg->scale.y + leg->origin.y), kCloud);
+    }
+    return PixelHash(naive.dc, bufferWidth, bufferHeight);
+}
+
 // The cloud sets a pixel once however many points fall on it: the buffer
 // must be exactly that of one SetPixel per point, for legs and depths whose
 // rows share pixel rows in different ways.
@@ -195,13 +209,42 @@ TEST_F(AppTest, TheCloudIsOneSetPixelPerPoint) {
         leg->ComputeWorkspace();
         ClearWorkspaceBuffer();
         leg->DrawWorkspace();
-        MemoryCanvas naive(bufferWidth, bufferHeight, GetPixel(workspaceDC, 0, 0));
-        for (const D3DXVECTOR3& p : leg->workspace) {
-            SetPixel(naive.dc, TruncateToInt(p.x * leg->scale.x + leg->origin.x),
-                     TruncateToInt(p.y * leg->scale.y + leg->origin.y), kCloud);
-        }
-        EXPECT_EQ(PixelHash(naive.dc, bufferWidth, bufferHeight), PixelHash(workspaceDC, bufferWidth, bufferHeight));
+        EXPECT_EQ(OneSetPixelPerPointHash(), PixelHash(workspaceDC, bufferWidth, bufferHeight));
     }
+}
+
+// Any list draws as one SetPixel per point, not only a sweep's: rows of
+// every length up to nine, so that a row ends at each place within a group
+// of four; a row that comes back after others; columns that go back; and
+// values that land off the buffer, overflow an int or are not numbers.
+TEST_F(AppTest, AnyPointListIsOneSetPixelPerPoint) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    PointList list;
+    float y = -20;
+    for (int length = 1; length <= 9; ++length, y += 0.8f) {
+        for (int k = 0; k < length; ++k) list.push_back(D3DXVECTOR3(-3 + 0.05f * k, y, 0));
+    }
+    const D3DXVECTOR3 odd[] = {
+        {0.05f, -20, 0},  {0.0f, -20, 0},     {-0.0f, -20, 0},    {1e9f, -20, 0},   {-1e9f, -20, 0},
+        {inf, -20, 0},    {-inf, -20, 0},     {nan, -20, 0},      {nan, -20, 0},    {3, nan, 0},
+        {3, nan, 0},      {3, inf, 0},        {5, -16, 0},        {4.95f, -16, 0},  {4.9f, -16, 0},
+        {4.85f, -16, 0},  {-16.67f, -16, 0},  {-16.6f, -16, 0},   {30, -16, 0},     {-30, -16, 0},
+        {1, -26.67f, 0},  {1.05f, -26.67f, 0}, {1.1f, -26.67f, 0}, {1.15f, 30, 0},  {1.2f, 30, 0},
+    };
+    list.insert(list.end(), std::begin(odd), std::end(odd));
+    // Seeded so that a failure shows again: short rows, columns in any order.
+    std::mt19937 random(14);
+    std::uniform_int_distribution<int> length(1, 6), column(-400, 400), row(-300, 300);
+    for (int r = 0; r < 300; ++r) {
+        float rowY = 0.05f * row(random);
+        for (int k = length(random); k > 0; --k) list.push_back(D3DXVECTOR3(0.05f * column(random), rowY, 0));
+    }
+    leg->workspace = list;
+    leg->workspaceReady = true;
+    ClearWorkspaceBuffer();
+    leg->DrawWorkspace();
+    EXPECT_EQ(OneSetPixelPerPointHash(), PixelHash(workspaceDC, bufferWidth, bufferHeight));
 }
 
 }  // namespace
