@@ -7,6 +7,9 @@
 # one that makes it, and marked ready only when Wine has finished writing it.
 # A prefix without the mark is a half-made one (an interrupted first start,
 # a full disk): it is removed and made again.
+# Exit 77 when Wine cannot start at all on this machine (not installed, or
+# a kernel that runs no 32-bit programs): callers report a skip, not a
+# failure of the program under test.
 set -u
 [ $# -ge 1 ] || { echo "usage: wine-run.sh PREFIX [PROGRAM [ARGS...]]" >&2; exit 2; }
 prefix=$1; shift
@@ -31,6 +34,15 @@ make_prefix() {
   wineserver -w
   grep -q UseTakeFocus "$prefix/user.reg" 2>/dev/null && [ -f "$prefix/system.reg" ] && touch "$ready"
 }
+
+if ! command -v wine >/dev/null; then
+  echo "wine-run.sh: Wine is not installed" >&2
+  exit 77
+fi
+if ! why=$(wine --version 2>&1); then
+  echo "wine-run.sh: Wine cannot start here: $(printf '%s\n' "$why" | head -n 1)" >&2
+  exit 77
+fi
 
 if [ ! -f "$ready" ]; then
   mkdir -p "$(dirname "$prefix")"
