@@ -107,7 +107,9 @@ void CreateSdlWindow(Window& w) {
     n->outerY = w.clientOrigin.y - w.frame.top;
     n->outerWidth = w.client.width + w.frame.left + w.frame.right;
     n->outerHeight = w.client.height + w.frame.top + w.frame.bottom;
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    // On a scaled Wayland output the window keeps its size in points and
+    // gets the output's pixels; X11 ignores the flag.
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (w.style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
     if (!(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER))) flags |= SDL_WINDOW_BORDERLESS;
     int width = n->outerWidth > 0 ? n->outerWidth : 1;
@@ -185,32 +187,43 @@ void WaitForInputOrRefresh(SDL_Window* window) {
 }
 
 // Copies the client surface into the window surface, each pixel as a
-// scale x scale block. Our pixels are 0x00RRGGBB, which is SDL's RGB888 and,
-// with the unused byte ignored, ARGB8888; other layouts are converted.
-void CopyScaled(const Surface& from, SDL_Surface* to) {
-    int width = std::min(from.width, to->w / scale);
-    int height = std::min(from.height, to->h / scale);
+// factor x factor block. Our pixels are 0x00RRGGBB, which is SDL's RGB888
+// and, with the unused byte ignored, ARGB8888; other layouts are converted.
+void CopyScaled(const Surface& from, SDL_Surface* to, int factor) {
+    int width = std::min(from.width, to->w / factor);
+    int height = std::min(from.height, to->h / factor);
     if (width <= 0 || height <= 0) return;
     bool native = to->format->format == SDL_PIXELFORMAT_RGB888 || to->format->format == SDL_PIXELFORMAT_ARGB8888;
     static std::vector<uint32_t> row;
-    row.resize(static_cast<size_t>(width) * scale);
+    row.resize(static_cast<size_t>(width) * factor);
     for (int y = 0; y < height; ++y) {
         const uint32_t* in = from.pixels.data() + static_cast<size_t>(y) * from.width;
         const uint32_t* line = in;
-        if (scale > 1) {
-            for (int x = 0; x < width; ++x) std::fill_n(row.data() + static_cast<size_t>(x) * scale, scale, in[x]);
+        if (factor > 1) {
+            for (int x = 0; x < width; ++x) std::fill_n(row.data() + static_cast<size_t>(x) * factor, factor, in[x]);
             line = row.data();
         }
-        for (int k = 0; k < scale; ++k) {
-            uint8_t* out = static_cast<uint8_t*>(to->pixels) + static_cast<size_t>(y * scale + k) * to->pitch;
+        for (int k = 0; k < factor; ++k) {
+            uint8_t* out = static_cast<uint8_t*>(to->pixels) + static_cast<size_t>(y * factor + k) * to->pitch;
             if (native) {
-                std::memcpy(out, line, sizeof(uint32_t) * static_cast<size_t>(width) * scale);
+                std::memcpy(out, line, sizeof(uint32_t) * static_cast<size_t>(width) * factor);
             } else {
-                SDL_ConvertPixels(width * scale, 1, SDL_PIXELFORMAT_RGB888, line, width * scale * 4,
+                SDL_ConvertPixels(width * factor, 1, SDL_PIXELFORMAT_RGB888, line, width * factor * 4,
                                   to->format->format, out, to->pitch);
             }
         }
     }
+}
+
+// A high-DPI window on a scaled Wayland output measures its size and the
+// pointer in points. Some SDL versions hand it a window surface of that
+// size and scale it up themselves when they present it; others hand it a
+// surface of the output's pixels, which we fill at that density.
+int PixelsPerPoint(SDL_Window* window, const SDL_Surface& screen) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    if (width <= 0 || screen.w <= width) return 1;
+    return std::min(screen.w / width, kMaxPresentationScale);
 }
 
 void PresentSdl(Window& w) {
@@ -223,7 +236,7 @@ void PresentSdl(Window& w) {
     SDL_Surface* screen = SDL_GetWindowSurface(n->window);
     if (!screen) return;
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
-    CopyScaled(w.client, screen);
+    CopyScaled(w.client, screen, scale * PixelsPerPoint(n->window, *screen));
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
     SDL_UpdateWindowSurface(n->window);
     n->presentedGeneration = w.client.Generation();
@@ -500,14 +513,16 @@ void SdlCaptureChanged(Window* w) {
     }
 }
 
-// TAVRIN_SCALE when set (checked at start-up); otherwise 2 or more on a
-// screen of 192 DPI or more, else 1.
-int ChooseScale() {
+// TAVRIN_SCALE when set (checked at start-up). Otherwise 1 on Wayland,
+// whose own output scale the high-DPI window already takes; elsewhere 2 or
+// more on a screen of 192 DPI or more, else 1.
+int ChooseScale(bool wayland) {
     const char* asked = std::getenv("TAVRIN_SCALE");
     if (asked && *asked) {
         int n = std::atoi(asked);
         return n >= 1 && n <= kMaxPresentationScale ? n : 1;
     }
+    if (wayland) return 1;
     float dpi = 0;
     if (SDL_GetDisplayDPI(0, nullptr, &dpi, nullptr) != 0 || !(dpi >= 192.0f)) return 1;
     return std::min(kMaxPresentationScale, static_cast<int>(dpi / 96.0f));
@@ -532,8 +547,6 @@ bool OpenSdl(const char* appClass, std::string* why) {
     // Only the display systems the user's environment names are tried.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if (!(asked && *asked)) SDL_SetHint(SDL_HINT_VIDEODRIVER, VideoDrivers());
-    // Frames are drawn in software: the window surface needs no GL stack.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         *why = SDL_GetError();
         return false;
@@ -549,7 +562,14 @@ bool OpenSdl(const char* appClass, std::string* why) {
         SDL_Quit();
         return false;
     }
-    scale = ChooseScale();
+    // Frames are drawn in software: on X11 (and the drivers without a
+    // display) the window surface is shown as it is, with no GL stack.
+    // Wayland has no such surface; there SDL shows it through a GL texture,
+    // scaled up by nearest neighbour on a high-DPI output.
+    bool wayland = driver && std::strcmp(driver, "wayland") == 0;
+    if (!wayland) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    scale = ChooseScale(wayland);
     return true;
 }
 
