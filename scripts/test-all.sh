@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: the native Release build (unit, headless
 # program, window end-to-end and Windows parity tests), the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit Windows build
-# under Wine, and the fuzz targets. Runs them all, then fails if any failed.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build under
+# Wine, and the fuzz targets. Runs them all, then fails if any failed.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-passed=0 failed=0 broken=() wine_runs=no
+passed=0 failed=0 broken=()
 
 configure_and_build() {  # DIR [cmake args...]
   local dir=$1; shift
@@ -41,22 +41,31 @@ run_suite() {  # NAME DIR [ctest args...]
   [ "$status" -eq 0 ] || broken+=("$name")
 }
 
-configure_and_build build -DCMAKE_BUILD_TYPE=Release || { echo "native build failed"; exit 1; }
+# The Windows build that runs under Wine here: the 32-bit one, or where the
+# kernel runs no 32-bit programs, the same code built for 64-bit Windows.
+# The 32-bit build is compiled either way.
+wine_bits=
+command -v wine >/dev/null && wine_bits=$(scripts/wine-run.sh --bits 2>/dev/null)
+case $wine_bits in
+  32) windows_run=build-win32 ;;
+  64) windows_run=build-win64 ;;
+  *) windows_run= ;;
+esac
+
+configure_and_build build -DCMAKE_BUILD_TYPE=Release -DTAVRIN_WINDOWS_BUILD="$PWD/${windows_run:-build-win32}" \
+  || { echo "native build failed"; exit 1; }
 
 if command -v i686-w64-mingw32-g++-posix >/dev/null; then
   configure_and_build build-win32 -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake || broken+=("windows build")
-  # Wine's prefix for the Windows tests, made once before any of them runs.
-  # Where Wine cannot start (a kernel without 32-bit programs) the Windows
-  # build is still compiled, and its suite is reported as not run.
-  if command -v wine >/dev/null; then
-    scripts/wine-run.sh build-win32/wine
-    case $? in
-      0) wine_runs=yes ;;
-      77) ;;
-      *) broken+=("wine prefix") ;;
-    esac
-  fi
+fi
+if [ "$windows_run" = build-win64 ]; then
+  configure_and_build build-win64 -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake || broken+=("64-bit windows build")
+fi
+# Wine's prefix for the Windows tests, made once before any of them runs.
+if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
+  scripts/wine-run.sh "$windows_run/wine" || broken+=("wine prefix")
 fi
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON || broken+=("sanitizer build")
 if command -v clang++ >/dev/null; then
@@ -66,12 +75,10 @@ fi
 
 run_suite "native" build
 TAVRIN_PROPERTY_MESSAGES=10000 run_suite "sanitizers" build-asan -E "window_|windows_|sdl_smoke"
-if [ -f build-win32/CTestTestfile.cmake ]; then
-  if [ "$wine_runs" = yes ]; then
-    run_suite "windows under wine" build-win32
-  else
-    echo "=== windows under wine: not run, Wine cannot start on this machine (the build itself compiled)"
-  fi
+if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
+  run_suite "windows under wine ($wine_bits-bit)" "$windows_run"
+elif [ -f build-win32/CTestTestfile.cmake ]; then
+  echo "=== windows under wine: not run, Wine cannot start on this machine (the build itself compiled)"
 fi
 [ -f build-fuzz/CTestTestfile.cmake ] && run_suite "fuzz" build-fuzz -R fuzz
 

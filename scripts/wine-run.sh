@@ -2,16 +2,40 @@
 # Runs a Windows program under Wine in a prefix of the build's own, never the
 # user's ~/.wine nor a WINEPREFIX the user has set.
 #   wine-run.sh PREFIX PROGRAM [ARGS...]   runs PROGRAM in PREFIX
+#   wine-run.sh PREFIX wineserver ARGS...  runs the matching Wine server
 #   wine-run.sh PREFIX                     only makes PREFIX ready
+#   wine-run.sh --bits                     prints 32 or 64: the widest
+#                                          Windows build Wine runs here
 # The prefix is made once, under a lock so that parallel tests wait for the
 # one that makes it, and marked ready only when Wine has finished writing it.
 # A prefix without the mark is a half-made one (an interrupted first start,
 # a full disk): it is removed and made again.
 # Exit 77 when Wine cannot start at all on this machine (not installed, or
-# a kernel that runs no 32-bit programs): callers report a skip, not a
-# failure of the program under test.
+# a kernel that runs no 32-bit programs and no 64-bit Wine): callers report
+# a skip, not a failure of the program under test.
 set -u
-[ $# -ge 1 ] || { echo "usage: wine-run.sh PREFIX [PROGRAM [ARGS...]]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: wine-run.sh PREFIX [PROGRAM [ARGS...]] | --bits" >&2; exit 2; }
+
+# Debian's `wine` starts the 32-bit loader whenever it is installed, which a
+# kernel without 32-bit programs refuses; the 64-bit loader and server then
+# still run 64-bit programs, when they are named directly.
+wine64_dir=/usr/lib/wine
+if ! command -v wine >/dev/null; then
+  echo "wine-run.sh: Wine is not installed" >&2
+  exit 77
+fi
+if wine --version >/dev/null 2>&1; then
+  loader=wine server=wineserver bits=32
+elif [ -x "$wine64_dir/wine64" ] && "$wine64_dir/wine64" --version >/dev/null 2>&1; then
+  loader=$wine64_dir/wine64 server=$wine64_dir/wineserver64 bits=64
+  export WINELOADER=$loader WINESERVER=$server
+else
+  why=$(wine --version 2>&1)
+  echo "wine-run.sh: Wine cannot start here: $(printf '%s\n' "$why" | head -n 1)" >&2
+  exit 77
+fi
+[ "$1" = --bits ] && { echo "$bits"; exit 0; }
+
 prefix=$1; shift
 case $prefix in /*) ;; *) prefix=$PWD/$prefix ;; esac  # Wine needs an absolute path
 
@@ -22,27 +46,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 ready=$prefix/.tavrin-ready
 
 make_prefix() {
-  wineserver -k 2>/dev/null
+  "$server" -k 2>/dev/null
   rm -rf "$prefix"
-  wineboot -i >/dev/null 2>&1
+  "$loader" wineboot -i >/dev/null 2>&1
   # Xvfb has no window manager to send WM_TAKE_FOCUS, and without it Wine
   # does not activate a window that gets the X focus: keys and the first
   # press then go nowhere. Wine's setting for such window managers lets the
   # focus activate. Harmless for programs without windows.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+  "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
   # The registry reaches the disk when the server ends.
-  wineserver -w
+  "$server" -w
   grep -q UseTakeFocus "$prefix/user.reg" 2>/dev/null && [ -f "$prefix/system.reg" ] && touch "$ready"
 }
 
-if ! command -v wine >/dev/null; then
-  echo "wine-run.sh: Wine is not installed" >&2
-  exit 77
-fi
-if ! why=$(wine --version 2>&1); then
-  echo "wine-run.sh: Wine cannot start here: $(printf '%s\n' "$why" | head -n 1)" >&2
-  exit 77
-fi
+# The server needs no prefix made: stopping it must not make one.
+[ "${1:-}" = wineserver ] && { shift; exec "$server" "$@"; }
 
 if [ ! -f "$ready" ]; then
   mkdir -p "$(dirname "$prefix")"
@@ -55,4 +73,4 @@ if [ ! -f "$ready" ]; then
   exec 9>&-
 fi
 [ $# -eq 0 ] && exit 0
-exec wine "$@"
+exec "$loader" "$@"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The 32-bit Windows build of tavrin-ik, run under Wine, must print exactly
+# The Windows build of tavrin-ik, run under Wine, must print exactly
 # what the native build prints: solves and sweeps at targets and depths
 # drawn at random here.
 #   windows_ik_parity.sh TAVRIN_IK TAVRIN_IK_EXE

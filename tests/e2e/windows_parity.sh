@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the portable build and the 32-bit Windows build (under Wine) side by
+# Runs the portable build and the Windows build (under Wine) side by
 # side under Xvfb, gives both the same input, and compares their windows'
 # pixels outside the readout: the first frame, after a drag, after a keypad
 # plus. Exit 77 (skipped) when Wine, the Windows build or an X tool is missing.
@@ -14,12 +14,15 @@ source "$(dirname "$0")/xvfb.sh"
 require_tools Xvfb xdotool import convert wine
 [ -f "$tavrin_exe" ] || { echo "skipped: no Windows build at $tavrin_exe"; exit 77; }
 
+# Wine runs in the Windows build's own prefix.
+wine_run=("$(dirname "$0")/../../scripts/wine-run.sh" "$(dirname "$tavrin_exe")/wine")
+
 # Two programs and Wine's server to end: a cleanup of its own, in the
 # scratch folder that xvfb.sh made.
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
+  "${wine_run[@]}" wineserver -k 2>/dev/null && "${wine_run[@]}" wineserver -w 2>/dev/null
   [ -n "${TAVRIN_E2E_KEEP:-}" ] && mkdir -p "$TAVRIN_E2E_KEEP" && cp "$work"/*.* "$TAVRIN_E2E_KEEP"
   rm -rf "$work"
 }
@@ -27,8 +30,7 @@ trap cleanup EXIT
 
 start_xvfb 141 190 1600x1000
 pids+=("$xvfb_pid")
-# Wine runs in the Windows build's own prefix, made before the timing matters.
-wine_run=("$(dirname "$0")/../../scripts/wine-run.sh" "$(dirname "$tavrin_exe")/wine")
+# The prefix is made before the timing matters.
 "${wine_run[@]}"
 case $? in
   0) ;;
