@@ -4,8 +4,9 @@
 #   wine-run.sh PREFIX PROGRAM [ARGS...]   runs PROGRAM in PREFIX
 #   wine-run.sh PREFIX wineserver ARGS...  runs the matching Wine server
 #   wine-run.sh PREFIX                     only makes PREFIX ready
-#   wine-run.sh --bits                     prints 32 or 64: the widest
-#                                          Windows build Wine runs here
+#   wine-run.sh --bits                     prints 32 when Wine runs the
+#                                          32-bit build here, 64 when it
+#                                          runs only a 64-bit one
 # The prefix is made once, under a lock so that parallel tests wait for the
 # one that makes it, and marked ready only when Wine has finished writing it.
 # A prefix without the mark is a half-made one (an interrupted first start,
