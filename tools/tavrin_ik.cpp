@@ -3,11 +3,7 @@
 //   tavrin-ik [--leg FILE] sweep Z              the reachable grid points at depth Z
 //   tavrin-ik [--leg FILE] sweep --count Z...   the number of those points per depth
 #include <cerrno>
-#include <cfloat>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,6 +12,7 @@
 #include "kinematics/leg.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
+#include "tools/ik_text.h"
 
 namespace {
 
@@ -49,64 +46,6 @@ const int kUsageError = 2;
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "tavrin-ik: %s\n%s", message.c_str(), kUsage);
     return kUsageError;
-}
-
-// Quotes an argument for an error message, cut short so that a huge
-// argument still gives a one-line message of sensible length.
-std::string Quote(const char* text) {
-    std::string s(text);
-    const size_t limit = 40;
-    if (s.size() > limit) s = s.substr(0, limit) + "...";
-    std::string quoted = "'";
-    for (char c : s) quoted += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
-    return quoted + "'";
-}
-
-enum class Parsed { Number, NotANumber, OutOfRange };
-
-// A decimal number with an optional sign, read as the nearest float, as
-// strtof reads it: a number too small for a float is zero of its sign, one
-// too large for it is out of range. Hex, inf and nan are not numbers here.
-Parsed ParseFloat(const char* text, float& value) {
-    const char* begin = text;
-    const char* end = text + std::strlen(text);
-    // from_chars takes a leading '-' but not a '+'.
-    if (*begin == '+') {
-        ++begin;
-        if (*begin == '-') return Parsed::NotANumber;
-    }
-    auto result = std::from_chars(begin, end, value, std::chars_format::general);
-    if (result.ptr != end || result.ptr == begin) return Parsed::NotANumber;
-    if (result.ec == std::errc::result_out_of_range) {
-        // The text is a well-formed number; only its size is left to tell.
-        double wide = std::strtod(begin, nullptr);
-        if (std::fabs(wide) > FLT_MAX) return Parsed::OutOfRange;
-        value = std::copysign(0.0f, static_cast<float>(wide));
-        return Parsed::Number;
-    }
-    if (result.ec != std::errc() || !std::isfinite(value)) return Parsed::NotANumber;
-    return Parsed::Number;
-}
-
-std::string FloatText(float value) {
-    // JSON has no infinity; a line that says null stays valid JSON.
-    if (!std::isfinite(value)) return "null";
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-bool ParseNumbers(char** args, int count, std::vector<float>& numbers, std::string& error) {
-    for (int i = 0; i < count; ++i) {
-        float value = 0;
-        switch (ParseFloat(args[i], value)) {
-        case Parsed::Number: break;
-        case Parsed::NotANumber: error = "not a finite number: " + Quote(args[i]); return false;
-        case Parsed::OutOfRange: error = "beyond the float range: " + Quote(args[i]); return false;
-        }
-        numbers.push_back(value);
-    }
-    return true;
 }
 
 // "servo":{"hip":{"deg":S,"us":P},...} for each joint with a servo section.
