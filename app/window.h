@@ -4,9 +4,6 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "render/buffers.h"  // hWnd, which the buffers need too
-
-extern HINSTANCE hInstance;
 
 // WinMain's exit status when the command line or the leg file is refused.
 const int kBadCommandLine = 2;

@@ -6,10 +6,6 @@
 #include "app/options.h"
 #include "app/window.h"
 #include "legfile/leg_file.h"
-#include "render/buffers.h"
-
-HINSTANCE hInstance = nullptr;
-HWND hWnd = nullptr;
 
 void RegisterMainClass() {
     WNDCLASSA wc;
@@ -17,7 +13,7 @@ void RegisterMainClass() {
     wc.lpfnWndProc = WndProc;
     wc.cbClsExtra = 0;
     wc.cbWndExtra = 0;
-    wc.hInstance = hInstance;
+    wc.hInstance = app.hInstance;
     wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     // A system colour is given as its index plus one.
@@ -29,7 +25,7 @@ void RegisterMainClass() {
 
 HWND CreateMainWindow() {
     return CreateWindowExA(0, "Tavrin", "Tavrin FrontView", WS_OVERLAPPEDWINDOW, 50, 50, 700, 850, nullptr,
-                           nullptr, hInstance, nullptr);
+                           nullptr, app.hInstance, nullptr);
 }
 
 void ReportCreateFailure() {
@@ -44,7 +40,7 @@ void RunMessageLoop() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         } else {
-            PresentFrame();
+            app.buffers->PresentFrame(app.hWnd);
         }
     }
 }
@@ -71,21 +67,21 @@ bool ApplyCommandLine(const char* commandLine) {
         return false;
     }
     UseLeg(description);
-    showAngles = options.showAngles;
+    app.showAngles = options.showAngles;
     return true;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-    hInstance = instance;
+    app.hInstance = instance;
     if (!ApplyCommandLine(commandLine)) return kBadCommandLine;
     RegisterMainClass();
-    hWnd = CreateMainWindow();
-    if (hWnd == nullptr) {
+    app.hWnd = CreateMainWindow();
+    if (app.hWnd == nullptr) {
         ReportCreateFailure();
         return 0;
     }
-    ShowWindow(hWnd, showCommand);
-    UpdateWindow(hWnd);
+    ShowWindow(app.hWnd, showCommand);
+    UpdateWindow(app.hWnd);
     RunMessageLoop();
     // The buffers' failure messages end no line; make sure they are out.
     std::fflush(stdout);

@@ -3,7 +3,6 @@
 
 #include "app/app_state.h"
 #include "kinematics/truncate.h"
-#include "render/buffers.h"
 
 namespace {
 
@@ -13,15 +12,18 @@ const int kReadoutRows[3] = {70, 90, 110};
 const int kAngleRows[3] = {130, 150, 170};
 const int kAngleKey = 'A';
 
+// The buffers take the screen's pixel format: the window's handle is not
+// stored yet while it is being created.
 void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
-    leg = new Leg;
-    leg->description = legDescription;
-    leg->SetOrigin(origin);
-    leg->SetScale(scale);
-    CreateFrontBuffer();
-    leg->SetFrontDC(frontDC);
-    CreateWorkspaceBuffer();
-    leg->SetWorkspaceDC(workspaceDC);
+    Leg* leg = app.leg = new Leg;
+    leg->description = app.legDescription;
+    leg->SetOrigin(app.origin);
+    leg->SetScale(app.scale);
+    HDC screen = GetDC(nullptr);
+    app.buffers = new FrameBuffers(screen);
+    ReleaseDC(nullptr, screen);
+    leg->SetFrontDC(app.buffers->frontDC);
+    leg->SetWorkspaceDC(app.buffers->workspaceDC);
     // The leg's own target is still (0, 0, 0): the first slice is depth 0.
     leg->ComputeWorkspace();
     leg->DrawWorkspace();
@@ -35,9 +37,10 @@ void DrawReadoutNumber(int outerWidth, int y, int value) {
     std::string text = FormatInt(value);
     int count = static_cast<int>(text.size());
     SIZE extent = {0, 0};
-    GetTextExtentPoint32A(frontDC, text.c_str(), count, &extent);
-    int x = std::min<int>(outerWidth - kReadoutRightInset, bufferWidth - extent.cx);
-    TextOutA(frontDC, x, y, text.c_str(), count);
+    HDC front = app.buffers->frontDC;
+    GetTextExtentPoint32A(front, text.c_str(), count, &extent);
+    int x = std::min<int>(outerWidth - kReadoutRightInset, app.buffers->bufferWidth - extent.cx);
+    TextOutA(front, x, y, text.c_str(), count);
 }
 
 // The requested target and, when asked for, the joint angles of the pose
@@ -48,10 +51,11 @@ void DrawReadout(HWND window) {
     POINT ptDiff;
     ptDiff.x = rcWind.right - rcWind.left;
     ptDiff.y = rcWind.bottom - rcWind.top;
-    const float components[3] = {target.x, target.y, target.z};
+    const float components[3] = {app.target.x, app.target.y, app.target.z};
     for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kReadoutRows[i], TruncateToInt(components[i]));
-    if (!showAngles || !haveValidTarget) return;
-    const int angles[3] = {leg->solved.yawDeg, leg->solved.hipDeg, leg->solved.kneeDeg};
+    if (!app.showAngles || !app.haveValidTarget) return;
+    const LegPose& solved = app.leg->solved;
+    const int angles[3] = {solved.yawDeg, solved.hipDeg, solved.kneeDeg};
     for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
 }
 
@@ -60,27 +64,31 @@ void DrawReadout(HWND window) {
 // target has solved (a leg whose start target is out of its reach) there is
 // no pose to draw.
 void OnRedraw(HWND window) {
-    ClearFrontBuffer();
-    CopyWorkspaceToFront(workspaceDC, frontDC);
-    leg->SetTarget(target);
+    Leg* leg = app.leg;
+    app.buffers->ClearFrontBuffer();
+    app.buffers->CopyWorkspaceToFront();
+    leg->SetTarget(app.target);
     leg->Solve();
     if (!leg->outOfRange) {
-        lastValidTarget = leg->target;
-        haveValidTarget = true;
-    } else if (haveValidTarget) {
-        leg->SetTarget(lastValidTarget);
+        app.lastValidTarget = leg->target;
+        app.haveValidTarget = true;
+    } else if (app.haveValidTarget) {
+        leg->SetTarget(app.lastValidTarget);
         leg->Solve();
     }
     leg->BuildJoints();
     leg->DrawAxes();
-    if (haveValidTarget) leg->DrawLeg();
+    if (app.haveValidTarget) leg->DrawLeg();
     DrawReadout(window);
 }
 
+// The leg sweeps the depth of the target it is handed, once its list is
+// marked stale.
 void RebuildDepthSlice() {
-    ClearWorkspaceBuffer();
+    Leg* leg = app.leg;
+    app.buffers->ClearWorkspaceBuffer();
     leg->workspaceReady = false;
-    leg->SetTarget(target);
+    leg->SetTarget(app.target);
     leg->ComputeWorkspace();
     leg->DrawWorkspace();
 }
@@ -91,6 +99,7 @@ bool WasTapped(int key) {
 }
 
 void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
+    D3DXVECTOR3& target = app.target;
     if (WasTapped(VK_UP)) target.y = target.y - kKeyStep;
     if (WasTapped(VK_DOWN)) target.y = target.y + kKeyStep;
     if (WasTapped(VK_LEFT)) target.x = target.x - kKeyStep;
@@ -103,17 +112,17 @@ void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
         target.z = target.z + kKeyStep;
         RebuildDepthSlice();
     }
-    if (WasTapped(kAngleKey)) showAngles = !showAngles;
+    if (WasTapped(kAngleKey)) app.showAngles = !app.showAngles;
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
 // The pointer maps back to model units: (position - origin) / scale.
 void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (!dragging) return;
+    if (!app.dragging) return;
     int x = GET_X_LPARAM(lParam);
     int y = GET_Y_LPARAM(lParam);
-    target.x = (static_cast<float>(x) - origin.x) / scale.x;
-    target.y = (static_cast<float>(y) - origin.y) / scale.y;
+    app.target.x = (static_cast<float>(x) - app.origin.x) / app.scale.x;
+    app.target.y = (static_cast<float>(y) - app.origin.y) / app.scale.y;
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
@@ -141,22 +150,22 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_LBUTTONDOWN:
         SetCapture(window);
-        dragging = true;
+        app.dragging = true;
         return 0;
     case WM_LBUTTONUP:
         ReleaseCapture();
-        dragging = false;
+        app.dragging = false;
         return 0;
     case WM_RBUTTONDOWN:
         return 0;
     case WM_CAPTURECHANGED:
         // The capture went elsewhere (the window lost the focus, another
         // window took it): the drag cannot see its release any more.
-        dragging = false;
+        app.dragging = false;
         return 0;
     case WM_RBUTTONUP:
         ReleaseCapture();
-        dragging = false;
+        app.dragging = false;
         UpdateWindow(window);
         return 0;
     case WM_REDRAW:

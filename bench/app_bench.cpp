@@ -9,7 +9,6 @@
 #include "app/window.h"
 #include "kinematics/sweep.h"
 #include "platform/test_hooks.h"
-#include "render/buffers.h"
 
 namespace {
 
@@ -19,29 +18,29 @@ void StartProgram() {
     if (started) return;
     started = true;
     setenv("TAVRIN_HEADLESS", "1", 1);
-    hInstance = GetModuleHandleA(nullptr);
+    app.hInstance = GetModuleHandleA(nullptr);
     RegisterMainClass();
-    hWnd = CreateMainWindow();
-    ShowWindow(hWnd, SW_SHOWNORMAL);
-    UpdateWindow(hWnd);
+    app.hWnd = CreateMainWindow();
+    ShowWindow(app.hWnd, SW_SHOWNORMAL);
+    UpdateWindow(app.hWnd);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    PresentFrame();
+    app.buffers->PresentFrame(app.hWnd);
 }
 
 void BM_PlotCloud(benchmark::State& state) {
     StartProgram();
     for (auto _ : state) {
-        ClearWorkspaceBuffer();
-        leg->DrawWorkspace();
+        app.buffers->ClearWorkspaceBuffer();
+        app.leg->DrawWorkspace();
     }
-    state.counters["points"] = static_cast<double>(leg->workspace.size());
+    state.counters["points"] = static_cast<double>(app.leg->workspace.size());
 }
 BENCHMARK(BM_PlotCloud)->Unit(benchmark::kMillisecond);
 
 void BM_ComposeFrame(benchmark::State& state) {
     StartProgram();
-    for (auto _ : state) SendMessageA(hWnd, WM_REDRAW, 0, 0);
+    for (auto _ : state) SendMessageA(app.hWnd, WM_REDRAW, 0, 0);
 }
 BENCHMARK(BM_ComposeFrame)->Unit(benchmark::kMicrosecond);
 
@@ -80,7 +79,7 @@ void BM_DepthChangeRatio(benchmark::State& state) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         Clock::time_point middle = Clock::now();
-        LiteralSweep(legDescription, target.z, literal);
+        LiteralSweep(app.legDescription, app.target.z, literal);
         benchmark::DoNotOptimize(literal.data());
         Clock::time_point stop = Clock::now();
         changeSeconds += std::chrono::duration<double>(middle - start).count();
@@ -95,8 +94,8 @@ BENCHMARK(BM_DepthChangeRatio)->Unit(benchmark::kMillisecond);
 
 void BM_PresentUnchangedFrame(benchmark::State& state) {
     StartProgram();
-    PresentFrame();
-    for (auto _ : state) PresentFrame();
+    app.buffers->PresentFrame(app.hWnd);
+    for (auto _ : state) app.buffers->PresentFrame(app.hWnd);
 }
 BENCHMARK(BM_PresentUnchangedFrame)->Unit(benchmark::kMicrosecond);
 

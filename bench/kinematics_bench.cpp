@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "kinematics/ik_solver.h"
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "kinematics/leg_description.h"
 #include "kinematics/sweep.h"
 

@@ -10,7 +10,7 @@
 #define TAVRIN_CLOUD_SSE2 1
 #endif
 
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "kinematics/truncate.h"
 #include "platform/win32.h"
 

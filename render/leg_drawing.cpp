@@ -1,7 +1,7 @@
 // The leg's drawing operations: axes and leg into the front buffer, the
 // reachable cloud into the workspace buffer. Every pen is made, used and
 // deleted within one call, with the context's previous pen selected back.
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "kinematics/truncate.h"
 #include "platform/win32.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "kinematics/ik_solver.h"
-#include "kinematics/leg.h"
+#include "kinematics/sweep.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
 #include "tools/ik_text.h"
@@ -80,19 +80,12 @@ int Solve(const LegDescription& leg, const std::vector<float>& v) {
     return 0;
 }
 
-void SweepInto(Leg& leg, float depth) {
-    leg.workspaceReady = false;
-    leg.SetTarget(D3DXVECTOR3(0, 0, depth));
-    leg.ComputeWorkspace();
-}
-
-int Sweep(const LegDescription& description, float depth) {
-    Leg leg;
-    leg.description = description;
-    SweepInto(leg, depth);
+int Sweep(const LegDescription& leg, float depth) {
+    PointList points;
+    FastSweep(leg, depth, points);
     std::string out;
-    out.reserve(leg.workspace.size() * 24);
-    for (const D3DXVECTOR3& p : leg.workspace) {
+    out.reserve(points.size() * 24);
+    for (const D3DXVECTOR3& p : points) {
         out += FloatText(p.x);
         out += ',';
         out += FloatText(p.y);
@@ -102,12 +95,11 @@ int Sweep(const LegDescription& description, float depth) {
     return 0;
 }
 
-int SweepCounts(const LegDescription& description, const std::vector<float>& depths) {
-    Leg leg;
-    leg.description = description;
+int SweepCounts(const LegDescription& leg, const std::vector<float>& depths) {
+    PointList points;
     for (float depth : depths) {
-        SweepInto(leg, depth);
-        std::printf("%zu\n", leg.workspace.size());
+        FastSweep(leg, depth, points);
+        std::printf("%zu\n", points.size());
     }
     return 0;
 }

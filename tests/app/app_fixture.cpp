@@ -26,14 +26,14 @@ void AppTest::SetUp() {
     TavrinResetForTests();
     ResetApplicationState();
     UseLeg(legToShow);
-    showAngles = anglesShown;
-    hWnd = nullptr;
-    hInstance = GetModuleHandleA(nullptr);
+    app.showAngles = anglesShown;
+    app.hWnd = nullptr;
+    app.hInstance = GetModuleHandleA(nullptr);
     RegisterMainClass();
-    hWnd = CreateMainWindow();
-    ASSERT_NE(nullptr, hWnd);
-    ShowWindow(hWnd, SW_SHOWNORMAL);
-    UpdateWindow(hWnd);
+    app.hWnd = CreateMainWindow();
+    ASSERT_NE(nullptr, app.hWnd);
+    ShowWindow(app.hWnd, SW_SHOWNORMAL);
+    UpdateWindow(app.hWnd);
     ASSERT_TRUE(Pump());
 }
 
@@ -51,7 +51,7 @@ bool AppTest::Pump() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    PresentFrame();
+    app.buffers->PresentFrame(app.hWnd);
     return true;
 }
 
@@ -64,23 +64,23 @@ void AppTest::Mouse(UINT message, int x, int y, WPARAM flags) {
     TavrinInjectMouse(message, x, y, flags);
 }
 
-uint64_t AppTest::FrontHash() const { return PixelHash(frontDC, bufferWidth, bufferHeight); }
+uint64_t AppTest::FrontHash() const { return PixelHash(app.buffers->frontDC, app.buffers->bufferWidth, app.buffers->bufferHeight); }
 
 PixelSet AppTest::CloudPixels() const {
     PixelSet pixels;
-    for (const D3DXVECTOR3& p : leg->workspace) {
-        int x = TruncateToInt(p.x * scale.x + origin.x);
-        int y = TruncateToInt(p.y * scale.y + origin.y);
-        if (x >= 0 && y >= 0 && x < bufferWidth && y < bufferHeight) pixels.insert({x, y});
+    for (const D3DXVECTOR3& p : app.leg->workspace) {
+        int x = TruncateToInt(p.x * app.scale.x + app.origin.x);
+        int y = TruncateToInt(p.y * app.scale.y + app.origin.y);
+        if (x >= 0 && y >= 0 && x < app.buffers->bufferWidth && y < app.buffers->bufferHeight) pixels.insert({x, y});
     }
     return pixels;
 }
 
 PixelSet AppTest::FrontCloudPixels() const {
     PixelSet pixels;
-    for (int y = 0; y < bufferHeight; ++y) {
-        for (int x = 0; x < bufferWidth; ++x) {
-            if (GetPixel(frontDC, x, y) == kCloud) pixels.insert({x, y});
+    for (int y = 0; y < app.buffers->bufferHeight; ++y) {
+        for (int x = 0; x < app.buffers->bufferWidth; ++x) {
+            if (GetPixel(app.buffers->frontDC, x, y) == kCloud) pixels.insert({x, y});
         }
     }
     return pixels;

@@ -11,10 +11,9 @@
 
 #include "app/app_state.h"
 #include "app/window.h"
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "platform/test_hooks.h"
 #include "platform/win32.h"
-#include "render/buffers.h"
 
 // Frame colours as GetPixel reports them.
 const COLORREF kBlack = 0x000000;
@@ -44,7 +43,7 @@ protected:
     bool Pump();
     void TapKey(int vk);
     void Mouse(UINT message, int x, int y, WPARAM flags);
-    COLORREF Front(int x, int y) const { return GetPixel(frontDC, x, y); }
+    COLORREF Front(int x, int y) const { return GetPixel(app.buffers->frontDC, x, y); }
     // A hash of every pixel of the front buffer.
     uint64_t FrontHash() const;
     // The pixels the cloud of the leg's current list covers.

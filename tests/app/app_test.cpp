@@ -21,17 +21,17 @@ void ExpectCloudOfCurrentSlice(const AppTest& test, const PixelSet& expected, co
         ASSERT_TRUE(expected.count(p)) << "stray cloud pixel at " << p.first << "," << p.second;
     }
     for (const auto& p : expected) {
-        COLORREF c = GetPixel(frontDC, p.first, p.second);
+        COLORREF c = GetPixel(app.buffers->frontDC, p.first, p.second);
         ASSERT_TRUE(c == kCloud || c == kRed || c == kBlue || c == kGrey)
             << "cloud pixel " << p.first << "," << p.second << " shows " << std::hex << c;
     }
 }
 
 TEST_F(AppTest, FirstFrameShowsCloudAxesLegAndReadout) {
-    ASSERT_NE(nullptr, leg);
-    EXPECT_TRUE(leg->workspaceReady);
-    EXPECT_EQ(380972u, leg->workspace.size());
-    ExpectTarget(10, 15, 0, lastValidTarget);
+    ASSERT_NE(nullptr, app.leg);
+    EXPECT_TRUE(app.leg->workspaceReady);
+    EXPECT_EQ(380972u, app.leg->workspace.size());
+    ExpectTarget(10, 15, 0, app.lastValidTarget);
 
     struct { int x, y; COLORREF colour; const char* what; } probes[] = {
         {250, 5, kRed, "vertical axis near the top"},
@@ -51,17 +51,17 @@ TEST_F(AppTest, FirstFrameShowsCloudAxesLegAndReadout) {
 
     // Readout at the outer width less 44, rows 70, 90, 110: "10", "15", "0".
     RECT rc;
-    GetWindowRect(hWnd, &rc);
+    GetWindowRect(app.hWnd, &rc);
     int x = rc.right - rc.left - 44;
     EXPECT_EQ(656, x);
-    EXPECT_EQ(x + TextBoxWidth("10"), TextBoxRight(frontDC, x, 70));
-    EXPECT_EQ(x + TextBoxWidth("15"), TextBoxRight(frontDC, x, 90));
-    EXPECT_EQ(x + TextBoxWidth("0"), TextBoxRight(frontDC, x, 110));
+    EXPECT_EQ(x + TextBoxWidth("10"), TextBoxRight(app.buffers->frontDC, x, 70));
+    EXPECT_EQ(x + TextBoxWidth("15"), TextBoxRight(app.buffers->frontDC, x, 90));
+    EXPECT_EQ(x + TextBoxWidth("0"), TextBoxRight(app.buffers->frontDC, x, 110));
 }
 
 TEST_F(AppTest, WindowShowsThePresentedFrame) {
     int width = 0, height = 0;
-    const uint32_t* pixels = TavrinWindowPixels(hWnd, &width, &height);
+    const uint32_t* pixels = TavrinWindowPixels(app.hWnd, &width, &height);
     ASSERT_NE(nullptr, pixels);
     ASSERT_GT(width, 400);
     ASSERT_GT(height, 630);
@@ -73,12 +73,12 @@ TEST_F(AppTest, WindowShowsThePresentedFrame) {
 TEST_F(AppTest, DragMovesTheFootAndKeepsTheLastReachablePose) {
     Mouse(WM_LBUTTONDOWN, 300, 300, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);  // a press alone moves nothing
+    ExpectTarget(10, 15, 0, app.target);  // a press alone moves nothing
 
     Mouse(WM_MOUSEMOVE, 400, 640, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 16, 0, target);
-    ExpectTarget(10, 16, 0, lastValidTarget);
+    ExpectTarget(10, 16, 0, app.target);
+    ExpectTarget(10, 16, 0, app.lastValidTarget);
     EXPECT_EQ(kGrey, Front(400, 639));
     EXPECT_EQ(kGrey, Front(399, 415));  // the knee steps by whole degrees
     uint64_t reachable = FrontHash();
@@ -86,27 +86,27 @@ TEST_F(AppTest, DragMovesTheFootAndKeepsTheLastReachablePose) {
     // The root itself is out of reach: the same pose, a new readout.
     Mouse(WM_MOUSEMOVE, 250, 400, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(0, 0, 0, target);
-    ExpectTarget(10, 16, 0, lastValidTarget);
+    ExpectTarget(0, 0, 0, app.target);
+    ExpectTarget(10, 16, 0, app.lastValidTarget);
     EXPECT_EQ(kGrey, Front(400, 639));
     EXPECT_NE(reachable, FrontHash());
-    EXPECT_EQ(656 + TextBoxWidth("0"), TextBoxRight(frontDC, 656, 70));
+    EXPECT_EQ(656 + TextBoxWidth("0"), TextBoxRight(app.buffers->frontDC, 656, 70));
 
     // Left of and above the client area, the capture keeps the moves coming.
     Mouse(WM_MOUSEMOVE, -10, -10, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    EXPECT_NEAR(-17.333, target.x, 1e-3);
-    EXPECT_NEAR(-27.333, target.y, 1e-3);
-    EXPECT_EQ(656 + TextBoxWidth("-17"), TextBoxRight(frontDC, 656, 70));
-    EXPECT_EQ(656 + TextBoxWidth("-27"), TextBoxRight(frontDC, 656, 90));
+    EXPECT_NEAR(-17.333, app.target.x, 1e-3);
+    EXPECT_NEAR(-27.333, app.target.y, 1e-3);
+    EXPECT_EQ(656 + TextBoxWidth("-17"), TextBoxRight(app.buffers->frontDC, 656, 70));
+    EXPECT_EQ(656 + TextBoxWidth("-27"), TextBoxRight(app.buffers->frontDC, 656, 90));
 
     Mouse(WM_LBUTTONUP, -10, -10, 0);
     ASSERT_TRUE(Pump());
-    EXPECT_FALSE(dragging);
-    D3DXVECTOR3 before = target;
+    EXPECT_FALSE(app.dragging);
+    D3DXVECTOR3 before = app.target;
     Mouse(WM_MOUSEMOVE, 400, 640, 0);
     ASSERT_TRUE(Pump());
-    ExpectTarget(before.x, before.y, before.z, target);
+    ExpectTarget(before.x, before.y, before.z, app.target);
 }
 
 TEST_F(AppTest, MovesWithoutAPressChangeNothing) {
@@ -114,33 +114,33 @@ TEST_F(AppTest, MovesWithoutAPressChangeNothing) {
     Mouse(WM_MOUSEMOVE, 400, 640, 0);
     Mouse(WM_MOUSEMOVE, 100, 100, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
+    ExpectTarget(10, 15, 0, app.target);
     EXPECT_EQ(first, FrontHash());
 }
 
 TEST_F(AppTest, RightReleaseEndsADragAndRightPressDoesNothing) {
     Mouse(WM_RBUTTONDOWN, 300, 300, MK_RBUTTON);
     ASSERT_TRUE(Pump());
-    EXPECT_FALSE(dragging);
+    EXPECT_FALSE(app.dragging);
     Mouse(WM_LBUTTONDOWN, 300, 300, MK_LBUTTON);
     Mouse(WM_RBUTTONUP, 300, 300, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    EXPECT_FALSE(dragging);
+    EXPECT_FALSE(app.dragging);
     Mouse(WM_MOUSEMOVE, 400, 640, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
+    ExpectTarget(10, 15, 0, app.target);
 }
 
 TEST_F(AppTest, LosingTheCaptureEndsTheDrag) {
     Mouse(WM_LBUTTONDOWN, 300, 300, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ASSERT_TRUE(dragging);
+    ASSERT_TRUE(app.dragging);
     // The system takes the capture away, as when the window loses the focus.
     ReleaseCapture();
-    EXPECT_FALSE(dragging);
+    EXPECT_FALSE(app.dragging);
     Mouse(WM_MOUSEMOVE, 400, 640, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
+    ExpectTarget(10, 15, 0, app.target);
 }
 
 TEST_F(AppTest, ReadoutShowsLongNumbersWhole) {
@@ -150,9 +150,9 @@ TEST_F(AppTest, ReadoutShowsLongNumbersWhole) {
     ASSERT_TRUE(Pump());
     Mouse(WM_MOUSEMOVE, -1250, 400 + 2 * 15, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    ExpectTarget(-100, 2, 0, target);
-    EXPECT_EQ(656 + TextBoxWidth("-100"), TextBoxRight(frontDC, 656, 70));
-    EXPECT_EQ(656 + TextBoxWidth("2"), TextBoxRight(frontDC, 656, 90));
+    ExpectTarget(-100, 2, 0, app.target);
+    EXPECT_EQ(656 + TextBoxWidth("-100"), TextBoxRight(app.buffers->frontDC, 656, 70));
+    EXPECT_EQ(656 + TextBoxWidth("2"), TextBoxRight(app.buffers->frontDC, 656, 90));
 }
 
 // The readout sits at the outer width less 44 while the text fits in the
@@ -171,13 +171,13 @@ TEST_F(AppTest, ReadoutStaysInsideTheFrame) {
         {32767, -101, "-101", -1},
     };
     for (const auto& row : rows) {
-        ASSERT_TRUE(TavrinResizeWindow(hWnd, row.outerWidth, 850)) << row.outerWidth;
-        target.x = row.x;
-        PostMessageA(hWnd, WM_REDRAW, 0, 0);
+        ASSERT_TRUE(TavrinResizeWindow(app.hWnd, row.outerWidth, 850)) << row.outerWidth;
+        app.target.x = row.x;
+        PostMessageA(app.hWnd, WM_REDRAW, 0, 0);
         ASSERT_TRUE(Pump());
         int width = TextBoxWidth(row.text);
         int left = row.left >= 0 ? row.left : 700 - width;
-        EXPECT_EQ(left + width, TextBoxRight(frontDC, left, 70)) << row.text << " at width " << row.outerWidth;
+        EXPECT_EQ(left + width, TextBoxRight(app.buffers->frontDC, left, 70)) << row.text << " at width " << row.outerWidth;
         EXPECT_EQ(kBlack, Front(left - 1, 75)) << row.text << " at width " << row.outerWidth;
     }
 }
@@ -190,10 +190,10 @@ TEST_F(AppTest, ArrowKeysStepTheTargetByOneUnit) {
         {VK_RIGHT, 1, 0},
     };
     for (const auto& r : rows) {
-        D3DXVECTOR3 before = target;
+        D3DXVECTOR3 before = app.target;
         TapKey(r.vk);
         ASSERT_TRUE(Pump());
-        ExpectTarget(before.x + r.dx, before.y + r.dy, before.z, target);
+        ExpectTarget(before.x + r.dx, before.y + r.dy, before.z, app.target);
     }
     // (10, 15) again after one step each way; the frame is the first one's.
     EXPECT_EQ(kGrey, Front(400, 624));
@@ -202,10 +202,10 @@ TEST_F(AppTest, ArrowKeysStepTheTargetByOneUnit) {
 TEST_F(AppTest, AnyKeyReleaseRedrawsEvenWhenNothingMoves) {
     uint64_t first = FrontHash();
     // Draw something that only a fresh frame would wipe out.
-    SetPixel(frontDC, 5, 5, 0x123456);
+    SetPixel(app.buffers->frontDC, 5, 5, 0x123456);
     TapKey(VK_SPACE);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
+    ExpectTarget(10, 15, 0, app.target);
     EXPECT_EQ(first, FrontHash());
 }
 
@@ -215,10 +215,10 @@ TEST_F(AppTest, HeldKeysActOnlyOnTheirOwnCleanRelease) {
     TavrinInjectKey(VK_RIGHT, true);
     TavrinInjectKey(VK_RIGHT, true);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
+    ExpectTarget(10, 15, 0, app.target);
     TavrinInjectKey(VK_RIGHT, false);
     ASSERT_TRUE(Pump());
-    ExpectTarget(11, 15, 0, target);
+    ExpectTarget(11, 15, 0, app.target);
 
     // Released while another key is still down: the held one reads as down,
     // that query clears its "pressed since" bit, and its own release then
@@ -228,34 +228,34 @@ TEST_F(AppTest, HeldKeysActOnlyOnTheirOwnCleanRelease) {
     ASSERT_TRUE(Pump());
     TavrinInjectKey(VK_LEFT, false);
     ASSERT_TRUE(Pump());
-    ExpectTarget(11, 15, 0, target);
+    ExpectTarget(11, 15, 0, app.target);
 }
 
 TEST_F(AppTest, KeypadPlusShowsTheNextSliceOnly) {
     TapKey(VK_ADD);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 1, target);
+    ExpectTarget(10, 15, 1, app.target);
 
     Leg reference;
     reference.SetTarget(D3DXVECTOR3(0, 0, 1));
     reference.ComputeWorkspace();
-    ASSERT_EQ(reference.workspace.size(), leg->workspace.size());
+    ASSERT_EQ(reference.workspace.size(), app.leg->workspace.size());
     PixelSet expected = CloudPixels();
     ExpectCloudOfCurrentSlice(*this, expected, FrontCloudPixels());
     // Every workspace-buffer pixel is either black or the new slice's cloud.
-    for (int y = 0; y < bufferHeight; y += 1) {
-        for (int x = 0; x < bufferWidth; ++x) {
-            COLORREF c = GetPixel(workspaceDC, x, y);
+    for (int y = 0; y < app.buffers->bufferHeight; y += 1) {
+        for (int x = 0; x < app.buffers->bufferWidth; ++x) {
+            COLORREF c = GetPixel(app.buffers->workspaceDC, x, y);
             bool inCloud = expected.count({x, y}) > 0;
             ASSERT_EQ(inCloud ? kCloud : kBlack, c) << x << "," << y;
         }
     }
-    EXPECT_EQ(656 + TextBoxWidth("1"), TextBoxRight(frontDC, 656, 110));
+    EXPECT_EQ(656 + TextBoxWidth("1"), TextBoxRight(app.buffers->frontDC, 656, 110));
 
     TapKey(VK_SUBTRACT);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
-    EXPECT_EQ(380972u, leg->workspace.size());
+    ExpectTarget(10, 15, 0, app.target);
+    EXPECT_EQ(380972u, app.leg->workspace.size());
 }
 
 TEST_F(AppTest, BothKeypadKeysBeforeOnePollLeaveTheDepth) {
@@ -263,8 +263,8 @@ TEST_F(AppTest, BothKeypadKeysBeforeOnePollLeaveTheDepth) {
     TapKey(VK_ADD);
     TapKey(VK_SUBTRACT);
     ASSERT_TRUE(Pump());
-    ExpectTarget(10, 15, 0, target);
-    EXPECT_EQ(380972u, leg->workspace.size());
+    ExpectTarget(10, 15, 0, app.target);
+    EXPECT_EQ(380972u, app.leg->workspace.size());
     EXPECT_EQ(first, FrontHash());
 }
 
@@ -274,19 +274,19 @@ TEST_F(AppTest, DepthChangeOutOfReachRebuildsAtTheRequestedDepth) {
         TapKey(VK_ADD);
         ASSERT_TRUE(Pump());
     }
-    ExpectTarget(10, 15, 20, target);
+    ExpectTarget(10, 15, 20, app.target);
     // (10, 15, 20) is out of reach: the leg keeps the last pose that
     // solved, at depth 17, while the cloud is that of depth 20.
-    ExpectTarget(10, 15, 17, lastValidTarget);
+    ExpectTarget(10, 15, 17, app.lastValidTarget);
     EXPECT_EQ(kGrey, Front(400, 624));
     Leg reference;
     reference.SetTarget(D3DXVECTOR3(0, 0, 20));
     reference.ComputeWorkspace();
-    EXPECT_EQ(reference.workspace.size(), leg->workspace.size());
+    EXPECT_EQ(reference.workspace.size(), app.leg->workspace.size());
 }
 
 TEST_F(AppTest, CloseEndsTheLoop) {
-    TavrinInjectClose(hWnd);
+    TavrinInjectClose(app.hWnd);
     EXPECT_FALSE(Pump());
     EXPECT_TRUE(quit);
 }

@@ -28,15 +28,15 @@ public:
 };
 
 TEST_F(LongLegWindow, ScaleStartTargetAndCloudFollowTheLeg) {
-    EXPECT_FLOAT_EQ(375.0f / 105.0f, scale.x);
-    EXPECT_FLOAT_EQ(scale.x, scale.y);
-    EXPECT_FLOAT_EQ(42.0f, target.x);
-    EXPECT_FLOAT_EQ(63.0f, target.y);
-    EXPECT_TRUE(haveValidTarget);
+    EXPECT_FLOAT_EQ(375.0f / 105.0f, app.scale.x);
+    EXPECT_FLOAT_EQ(app.scale.x, app.scale.y);
+    EXPECT_FLOAT_EQ(42.0f, app.target.x);
+    EXPECT_FLOAT_EQ(63.0f, app.target.y);
+    EXPECT_TRUE(app.haveValidTarget);
     PointList literal;
     LiteralSweep(LongLeg(), 0.0f, literal);
-    ASSERT_EQ(literal.size(), leg->workspace.size());
-    EXPECT_EQ(0, std::memcmp(literal.data(), leg->workspace.data(), literal.size() * sizeof literal[0]));
+    ASSERT_EQ(literal.size(), app.leg->workspace.size());
+    EXPECT_EQ(0, std::memcmp(literal.data(), app.leg->workspace.data(), literal.size() * sizeof literal[0]));
     // The axes and the leg lie over part of the cloud, and nothing else.
     const PixelSet expected = CloudPixels();
     const PixelSet seen = FrontCloudPixels();
@@ -54,19 +54,19 @@ public:
 };
 
 TEST_F(NarrowHipWindow, NoLegIsDrawnUntilATargetSolves) {
-    EXPECT_FALSE(haveValidTarget);
+    EXPECT_FALSE(app.haveValidTarget);
     for (int y = 0; y < 811; ++y) {
         for (int x = 0; x < 684; ++x) ASSERT_NE(kGrey, Front(x, y)) << x << "," << y;
     }
     // The readout still shows the requested target.
-    EXPECT_EQ(656 + TextBoxWidth("10"), TextBoxRight(frontDC, 656, 70));
+    EXPECT_EQ(656 + TextBoxWidth("10"), TextBoxRight(app.buffers->frontDC, 656, 70));
     // The first pixel, row by row, whose target this leg reaches.
     int px = -1, py = -1;
     for (int y = 0; y < 811 && px < 0; ++y) {
         for (int x = 0; x < 684 && px < 0; ++x) {
             LegPose pose;
-            pose.SetTarget(D3DXVECTOR3((static_cast<float>(x) - origin.x) / scale.x,
-                                       (static_cast<float>(y) - origin.y) / scale.y, 0));
+            pose.SetTarget(D3DXVECTOR3((static_cast<float>(x) - app.origin.x) / app.scale.x,
+                                       (static_cast<float>(y) - app.origin.y) / app.scale.y, 0));
             IKSolver IK = legToShow.Solver();
             IK.Solve(pose);
             if (!IK.outOfRange) px = x, py = y;
@@ -76,7 +76,7 @@ TEST_F(NarrowHipWindow, NoLegIsDrawnUntilATargetSolves) {
     Mouse(WM_LBUTTONDOWN, px, py, MK_LBUTTON);
     Mouse(WM_MOUSEMOVE, px, py, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    EXPECT_TRUE(haveValidTarget);
+    EXPECT_TRUE(app.haveValidTarget);
     int grey = 0;
     for (int y = 0; y < 811; ++y) {
         for (int x = 0; x < 684; ++x) grey += Front(x, y) == kGrey;
@@ -89,23 +89,23 @@ TEST_F(AppTest, TheKeyAShowsAndHidesTheAnglesOfTheDrawnPose) {
     const int x = 656;
     TapKey('A');
     ASSERT_TRUE(Pump());
-    EXPECT_TRUE(showAngles);
+    EXPECT_TRUE(app.showAngles);
     // The start pose: yaw 90, hip 90, knee 90.
-    for (int row : {130, 150, 170}) EXPECT_EQ(x + TextBoxWidth("90"), TextBoxRight(frontDC, x, row)) << row;
+    for (int row : {130, 150, 170}) EXPECT_EQ(x + TextBoxWidth("90"), TextBoxRight(app.buffers->frontDC, x, row)) << row;
 
     // Out of reach, the rows keep the last pose that solved.
     Mouse(WM_LBUTTONDOWN, 250, 400, MK_LBUTTON);
     Mouse(WM_MOUSEMOVE, 250, 400, MK_LBUTTON);
     ASSERT_TRUE(Pump());
-    EXPECT_EQ(x + TextBoxWidth("0"), TextBoxRight(frontDC, x, 70));
-    for (int row : {130, 150, 170}) EXPECT_EQ(x + TextBoxWidth("90"), TextBoxRight(frontDC, x, row)) << row;
+    EXPECT_EQ(x + TextBoxWidth("0"), TextBoxRight(app.buffers->frontDC, x, 70));
+    for (int row : {130, 150, 170}) EXPECT_EQ(x + TextBoxWidth("90"), TextBoxRight(app.buffers->frontDC, x, row)) << row;
     Mouse(WM_MOUSEMOVE, 400, 625, MK_LBUTTON);
     Mouse(WM_LBUTTONUP, 400, 625, 0);
     ASSERT_TRUE(Pump());
 
     TapKey('A');
     ASSERT_TRUE(Pump());
-    EXPECT_FALSE(showAngles);
+    EXPECT_FALSE(app.showAngles);
     EXPECT_EQ(without, FrontHash());
 }
 
@@ -115,7 +115,7 @@ public:
 };
 
 TEST_F(AnglesShownWindow, StartsWithTheAngleRows) {
-    for (int row : {130, 150, 170}) EXPECT_EQ(656 + TextBoxWidth("90"), TextBoxRight(frontDC, 656, row)) << row;
+    for (int row : {130, 150, 170}) EXPECT_EQ(656 + TextBoxWidth("90"), TextBoxRight(app.buffers->frontDC, 656, row)) << row;
 }
 
 // The defaults file gives the very frame of no file at all.
@@ -183,12 +183,12 @@ namespace {
 // The workspace buffer as one SetPixel per point of the leg's list draws it,
 // over the buffer's present background.
 uint64_t OneSetPixelPerPointHash() {
-    MemoryCanvas naive(bufferWidth, bufferHeight, GetPixel(workspaceDC, 0, 0));
-    for (const D3DXVECTOR3& p : leg->workspace) {
-        SetPixel(naive.dc, TruncateToInt(p.x * leg->scale.x + leg->origin.x),
-                 TruncateToInt(p.y * leg->scale.y + leg->origin.y), kCloud);
+    MemoryCanvas naive(app.buffers->bufferWidth, app.buffers->bufferHeight, GetPixel(app.buffers->workspaceDC, 0, 0));
+    for (const D3DXVECTOR3& p : app.leg->workspace) {
+        SetPixel(naive.dc, TruncateToInt(p.x * app.leg->scale.x + app.leg->origin.x),
+                 TruncateToInt(p.y * app.leg->scale.y + app.leg->origin.y), kCloud);
     }
-    return PixelHash(naive.dc, bufferWidth, bufferHeight);
+    return PixelHash(naive.dc, app.buffers->bufferWidth, app.buffers->bufferHeight);
 }
 
 // The cloud sets a pixel once however many points fall on it: the buffer
@@ -201,15 +201,15 @@ TEST_F(AppTest, TheCloudIsOneSetPixelPerPoint) {
     } cases[] = {{10, 15, 0.0f}, {10, 15, 7.0f}, {10, 15, -13.0f}, {40, 65, 31.0f}, {1, 1000, 0.0f}, {7, 7, 2.0f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.upper) + "/" + std::to_string(c.lower) + " at " + std::to_string(c.depth));
-        leg->description.upper = c.upper;
-        leg->description.lower = c.lower;
-        leg->SetScale(D3DXVECTOR3(375.0f / (c.upper + c.lower), 375.0f / (c.upper + c.lower), 1));
-        leg->workspaceReady = false;
-        leg->SetTarget(D3DXVECTOR3(0, 0, c.depth));
-        leg->ComputeWorkspace();
-        ClearWorkspaceBuffer();
-        leg->DrawWorkspace();
-        EXPECT_EQ(OneSetPixelPerPointHash(), PixelHash(workspaceDC, bufferWidth, bufferHeight));
+        app.leg->description.upper = c.upper;
+        app.leg->description.lower = c.lower;
+        app.leg->SetScale(D3DXVECTOR3(375.0f / (c.upper + c.lower), 375.0f / (c.upper + c.lower), 1));
+        app.leg->workspaceReady = false;
+        app.leg->SetTarget(D3DXVECTOR3(0, 0, c.depth));
+        app.leg->ComputeWorkspace();
+        app.buffers->ClearWorkspaceBuffer();
+        app.leg->DrawWorkspace();
+        EXPECT_EQ(OneSetPixelPerPointHash(), PixelHash(app.buffers->workspaceDC, app.buffers->bufferWidth, app.buffers->bufferHeight));
     }
 }
 
@@ -240,11 +240,11 @@ TEST_F(AppTest, AnyPointListIsOneSetPixelPerPoint) {
         float rowY = 0.05f * row(random);
         for (int k = length(random); k > 0; --k) list.push_back(D3DXVECTOR3(0.05f * column(random), rowY, 0));
     }
-    leg->workspace = list;
-    leg->workspaceReady = true;
-    ClearWorkspaceBuffer();
-    leg->DrawWorkspace();
-    EXPECT_EQ(OneSetPixelPerPointHash(), PixelHash(workspaceDC, bufferWidth, bufferHeight));
+    app.leg->workspace = list;
+    app.leg->workspaceReady = true;
+    app.buffers->ClearWorkspaceBuffer();
+    app.leg->DrawWorkspace();
+    EXPECT_EQ(OneSetPixelPerPointHash(), PixelHash(app.buffers->workspaceDC, app.buffers->bufferWidth, app.buffers->bufferHeight));
 }
 
 }  // namespace

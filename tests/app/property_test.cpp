@@ -50,7 +50,7 @@ protected:
             bool far = Uniform(0, 9) == 0;
             int x = far ? Uniform(-32768, 32767) : Uniform(-100, 800);
             int y = far ? Uniform(-32768, 32767) : Uniform(-100, 900);
-            Mouse(WM_MOUSEMOVE, x, y, dragging ? MK_LBUTTON : 0);
+            Mouse(WM_MOUSEMOVE, x, y, app.dragging ? MK_LBUTTON : 0);
         } else if (kind < 55) {
             Mouse(WM_LBUTTONDOWN, Uniform(0, 680), Uniform(0, 800), MK_LBUTTON);
         } else if (kind < 62) {
@@ -71,21 +71,21 @@ protected:
                 TavrinInjectKey(key, false);
             }
         } else {
-            PostMessageA(hWnd, WM_REDRAW, 0, 0);
+            PostMessageA(app.hWnd, WM_REDRAW, 0, 0);
         }
     }
 
     void CheckInvariants() {
-        ASSERT_NE(nullptr, leg);
-        ASSERT_EQ(3u, leg->joints.size());
+        ASSERT_NE(nullptr, app.leg);
+        ASSERT_EQ(3u, app.leg->joints.size());
         // After a frame, the leg stands for the target if that solves, and
         // otherwise for the last one that did.
-        if (SolvesInRange(target)) {
-            ASSERT_TRUE(SameBits(target, leg->target));
-            ASSERT_TRUE(SameBits(target, lastValidTarget));
+        if (SolvesInRange(app.target)) {
+            ASSERT_TRUE(SameBits(app.target, app.leg->target));
+            ASSERT_TRUE(SameBits(app.target, app.lastValidTarget));
         } else {
-            ASSERT_TRUE(SameBits(lastValidTarget, leg->target));
-            ASSERT_TRUE(SolvesInRange(lastValidTarget));
+            ASSERT_TRUE(SameBits(app.lastValidTarget, app.leg->target));
+            ASSERT_TRUE(SolvesInRange(app.lastValidTarget));
         }
     }
 
@@ -103,12 +103,12 @@ protected:
             SendRandomEvent();
             // Redraw after every event now and then, otherwise let a few pile up.
             if (Uniform(0, 3) == 0) {
-                PostMessageA(hWnd, WM_REDRAW, 0, 0);
+                PostMessageA(app.hWnd, WM_REDRAW, 0, 0);
                 ASSERT_TRUE(Pump());
                 ASSERT_NO_FATAL_FAILURE(CheckInvariants()) << "after event " << i;
             }
         }
-        PostMessageA(hWnd, WM_REDRAW, 0, 0);
+        PostMessageA(app.hWnd, WM_REDRAW, 0, 0);
         ASSERT_TRUE(Pump());
         ASSERT_NO_FATAL_FAILURE(CheckInvariants());
         EXPECT_EQ(gdiBefore, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));

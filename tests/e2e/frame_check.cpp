@@ -12,7 +12,7 @@
 
 #include "ppm.h"
 
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "kinematics/truncate.h"
 #include "legfile/leg_file.h"
 

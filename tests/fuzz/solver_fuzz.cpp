@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "kinematics/ik_solver.h"
-#include "kinematics/leg.h"
+#include "render/leg.h"
 
 namespace {
 

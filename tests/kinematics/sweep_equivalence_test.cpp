@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "kinematics/leg.h"
 #include "kinematics/sweep.h"
 #include "float_bits.h"
 
@@ -215,26 +214,5 @@ TEST_P(RandomLegSweep, MatchesTheLiteralSweep) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, RandomLegSweep, ::testing::Range(0, kLegShards));
-
-// The leg's sweep is the fast one and keeps the ready flag as before: a
-// ready list is left alone whatever the depth, a stale one is replaced.
-TEST(LegSweepTest, ComputeWorkspaceGivesTheLiteralListAndHonoursTheReadyFlag) {
-    const float depths[] = {7.25f, -18.5f};
-    Leg leg;
-    for (float depth : depths) {
-        SCOPED_TRACE(depth);
-        leg.workspaceReady = false;
-        leg.SetTarget(D3DXVECTOR3(1, 2, depth));
-        leg.ComputeWorkspace();
-        EXPECT_TRUE(leg.workspaceReady);
-        PointList literal;
-        LiteralSweep(depth, literal);
-        EXPECT_TRUE(SameBits(literal, leg.workspace));
-
-        leg.SetTarget(D3DXVECTOR3(1, 2, 0));
-        leg.ComputeWorkspace();
-        EXPECT_TRUE(SameBits(literal, leg.workspace));
-    }
-}
 
 }  // namespace

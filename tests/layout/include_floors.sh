@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Every include runs one way: kinematics alone; the leg file reader and
-# render above kinematics; app above both; tools on kinematics and the
-# reader; in platform/ each floor on the
-# floors below it (platform/README.md). Prints every include that breaks
+# Every include runs one way: kinematics alone; the serial controller, the
+# 3-D volume and foot paths on kinematics (paths also on the controller's
+# commands); the leg file reader on kinematics and the controller; render
+# on kinematics, the volume and the Win32 API; app above all of them; tools
+# on everything but render and app; in platform/ each floor on the floors
+# below it (platform/README.md). Prints every include that breaks
 # the order and fails if there is one.
 #   include_floors.sh SOURCE_DIR
 set -u
@@ -10,7 +12,8 @@ cd "$1" || exit 2
 
 # The floor of a project file, by path; empty for anything else. In
 # platform/, 0 is the headers beside the floors; above it the modules are
-# K (kinematics), L (legfile), R (render), A (app) and T (tools).
+# K (kinematics), C (controller), V (volume), F (footpath), L (legfile),
+# R (render), A (app) and T (tools).
 floor() {
   case $1 in
     platform/win32.h|platform/handle_bits.h) echo 0 ;;
@@ -21,6 +24,9 @@ floor() {
     platform/test_hooks.*) echo 5 ;;
     platform/winmain_main.cpp) echo 6 ;;
     kinematics/*) echo K ;;
+    controller/*) echo C ;;
+    volume/*) echo V ;;
+    footpath/*) echo F ;;
     legfile/*) echo L ;;
     render/*) echo R ;;
     app/*) echo A ;;
@@ -33,15 +39,18 @@ allowed() {
   local a=$1 b=$2
   case $a in
     K) [ "$b" = K ] ;;
-    L|T) [ "$b" = K ] || [ "$b" = L ] ;;
-    R) [ "$b" = K ] || [ "$b" = R ] || [ "$2$3" = 0platform/win32.h ] ;;
-    A) [ "$b" = K ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
+    C|V) [ "$b" = K ] || [ "$b" = "$a" ] ;;
+    F) case $b in K|C|F) true ;; *) false ;; esac ;;
+    L) case $b in K|C|L) true ;; *) false ;; esac ;;
+    T) case $b in K|C|V|F|L|T) true ;; *) false ;; esac ;;
+    R) case $b in K|V|R) true ;; *) [ "$2$3" = 0platform/win32.h ] ;; esac ;;
+    A) case $b in K|C|V|F|L|R|A) true ;; *) [ "$2$3" = 0platform/win32.h ] ;; esac ;;
     *) case $b in [0-9]) [ "$b" -le "$a" ] ;; *) false ;; esac ;;
   esac
 }
 
 bad=0
-for file in $(git ls-files 'kinematics/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+for file in $(git ls-files 'kinematics/*' 'controller/*' 'volume/*' 'footpath/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
   from=$(floor "$file")
   [ -n "$from" ] || continue
   for header in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file"); do

@@ -1,4 +1,4 @@
-#include "kinematics/leg.h"
+#include "render/leg.h"
 
 #include "kinematics/ik_solver.h"
 

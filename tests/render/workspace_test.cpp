@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "kinematics/grid.h"
-#include "kinematics/leg.h"
+#include "kinematics/sweep.h"
+#include "render/leg.h"
 #include "float_bits.h"
 
 namespace {
@@ -103,6 +104,42 @@ TEST(WorkspaceTest, NewDepthReplacesTheWholeListWithZeroDepthPoints) {
         ASSERT_FLOAT_BITS_Z(leg.workspace[i]);
         ASSERT_EQ(FloatBits(fresh.workspace[i].x), FloatBits(leg.workspace[i].x));
         ASSERT_EQ(FloatBits(fresh.workspace[i].y), FloatBits(leg.workspace[i].y));
+    }
+}
+
+// Two point lists hold the same floats, bit for bit, in the same order.
+::testing::AssertionResult SameBits(const PointList& expected, const PointList& actual) {
+    if (expected.size() != actual.size()) {
+        return ::testing::AssertionFailure() << expected.size() << " points expected, " << actual.size() << " listed";
+    }
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const D3DXVECTOR3& e = expected[i];
+        const D3DXVECTOR3& a = actual[i];
+        if (FloatBits(e.x) != FloatBits(a.x) || FloatBits(e.y) != FloatBits(a.y) || FloatBits(e.z) != FloatBits(a.z)) {
+            return ::testing::AssertionFailure() << "the lists part at point " << i;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The leg's sweep is the fast one and keeps the ready flag as before: a
+// ready list is left alone whatever the depth, a stale one is replaced.
+TEST(LegSweepTest, ComputeWorkspaceGivesTheLiteralListAndHonoursTheReadyFlag) {
+    const float depths[] = {7.25f, -18.5f};
+    Leg leg;
+    for (float depth : depths) {
+        SCOPED_TRACE(depth);
+        leg.workspaceReady = false;
+        leg.SetTarget(D3DXVECTOR3(1, 2, depth));
+        leg.ComputeWorkspace();
+        EXPECT_TRUE(leg.workspaceReady);
+        PointList literal;
+        LiteralSweep(depth, literal);
+        EXPECT_TRUE(SameBits(literal, leg.workspace));
+
+        leg.SetTarget(D3DXVECTOR3(1, 2, 0));
+        leg.ComputeWorkspace();
+        EXPECT_TRUE(SameBits(literal, leg.workspace));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "kinematics/sweep.h"
 
 // Lists every grid point of the slice at the target's depth that solves in

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "kinematics/ik_solver.h"
-#include "kinematics/leg.h"
+#include "render/leg.h"
 #include "float_bits.h"
 
 namespace {

@@ -1,13 +1,15 @@
 // The one leg on the screen: where its root is drawn, pixels per model unit,
-// the requested foot target, the solved joint chain, and the cloud of grid
-// points the foot can reach at the current depth.
+// the requested foot target, the solved joint chain, the cloud of grid
+// points the foot can reach at the current depth, and the two buffers it
+// draws into. Built on the pure model: the leg's description, its solver and
+// the sweep of one depth slice.
 #pragma once
 
 #include "kinematics/d3dx_vector3.h"
-#include "kinematics/dc_handle.h"
 #include "kinematics/ik_solver.h"
 #include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
+#include "platform/win32.h"
 
 class Leg {
 public:
