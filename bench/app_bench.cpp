@@ -18,6 +18,7 @@ void StartProgram() {
     if (started) return;
     started = true;
     setenv("TAVRIN_HEADLESS", "1", 1);
+    TavrinResetForTests();
     app.hInstance = GetModuleHandleA(nullptr);
     RegisterMainClass();
     app.hWnd = CreateMainWindow();

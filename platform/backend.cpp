@@ -1,9 +1,4 @@
-// Chooses the backend this process runs on, once: windows in memory when
-// TAVRIN_HEADLESS=1 asks for them, otherwise real windows on the display the
-// environment names. A program whose window nobody could see would run on
-// unseen, at full speed and deaf to its close button, so without a display
-// that opens the process ends at once with a message.
-#include <cerrno>
+// Chooses the backend this process runs on (backend.h).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,31 +22,36 @@ std::string DisplayName() {
     return wayland && *wayland ? wayland : "";
 }
 
+std::string programName = "tavrin";
+
 [[noreturn]] void NoDisplay(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
+    std::fprintf(stderr, "%s: %s\n", programName.c_str(), message.c_str());
     std::exit(1);
 }
 
-const Backend& Choose(const char* appClass) {
-    std::string why;
-    if (WantsHeadless()) {
-        HeadlessBackend().open(appClass, &why);
-        return HeadlessBackend();
-    }
-    std::string display = DisplayName();
-    if (display.empty()) {
+// SDL's table, but a display that is not there or will not open ends the
+// process when the first window is made (not before: a bad command line is
+// still told as such on a machine without a display).
+bool OpenOrEnd(const char* appClass, std::string* why) {
+    if (DisplayName().empty()) {
         NoDisplay("no display to open a window on: neither DISPLAY nor WAYLAND_DISPLAY is set "
                   "(TAVRIN_HEADLESS=1 runs without one)");
     }
-    if (!SdlBackend().open(appClass, &why)) NoDisplay("cannot open the display '" + display + "': " + why);
-    return SdlBackend();
+    if (!SdlBackend().open(appClass, why)) NoDisplay("cannot open the display '" + DisplayName() + "': " + *why);
+    return true;
 }
 
 }  // namespace
 
-const Backend& ActiveBackend(const char* appClass) {
-    static const Backend& chosen = Choose(appClass);
-    return chosen;
+const Backend& ChooseBackend(const char* name) {
+    if (name && *name) programName = name;
+    if (WantsHeadless()) return HeadlessBackend();
+    static const Backend sdl = [] {
+        Backend b = SdlBackend();
+        b.open = OpenOrEnd;
+        return b;
+    }();
+    return sdl;
 }
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/backend.h"
@@ -52,7 +53,10 @@ bool OpenHeadless(const char*, std::string*) {
 }
 
 void CreateNothing(Window&) {}
-void DestroyNothing(Window&) {}
+// The generation of each window's surface when it was last presented.
+std::unordered_map<const Window*, uint64_t> presented;
+
+void DestroyNothing(Window& w) { presented.erase(&w); }
 
 void ShowHeadless(Window& w, int cmd) {
     if (cmd != SW_SHOWMAXIMIZED) return;
@@ -64,17 +68,24 @@ void ShowHeadless(Window& w, int cmd) {
 
 void ResizeNothing(Window&, int, int) {}
 
-void PresentHeadless(Window& w) {
-    if (dump.path.empty()) return;
-    if (dump.source == &w && dump.generation == w.client.Generation()) return;
+// New pixels are "shown" when the surface changed since the last present.
+bool PresentHeadless(Window& w) {
+    const uint64_t generation = w.client.Generation();
+    auto seen = presented.find(&w);
+    bool fresh = seen == presented.end() || seen->second != generation;
+    presented[&w] = generation;
+    if (dump.path.empty()) return fresh;
+    if (dump.source == &w && dump.generation == generation) return fresh;
     dump.source = &w;
     dump.generation = w.client.Generation();
     dump.width = w.client.width;
     dump.height = w.client.height;
     dump.pixels = w.client.pixels;
+    return fresh;
 }
 
-void PumpNothing() {}
+// No device sends events, so there is nothing to wait for.
+void PumpNothing(int) {}
 
 int MessageBoxToStderr(const char* text, const char* caption, UINT) {
     std::fprintf(stderr, "[%s] %s\n", caption, text);

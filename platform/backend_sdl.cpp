@@ -18,6 +18,10 @@ bool NoSdl(const char*, std::string* why) {
 }
 }  // namespace
 
+void SetPresentationScale(int factor) {
+    askedScale = factor >= 1 && factor <= kMaxPresentationScale ? factor : 0;
+}
+
 const Backend& SdlBackend() {
     static const Backend none = [] {
         Backend b;
@@ -177,13 +181,16 @@ void SetSdlClientSize(Window& w, int clientWidth, int clientHeight) {
 // Nothing new to show: sleep until input arrives or until the display's
 // next refresh, whichever comes first, so an idle window costs nothing and
 // a change still shows within one refresh.
-void WaitForInputOrRefresh(SDL_Window* window) {
+// Waits for the next device event, at most waitMs and never past the
+// display's next refresh, so that an idle program sleeps between frames
+// and an event is still taken the moment it comes.
+void WaitForInputOrRefresh(int waitMs) {
     SDL_DisplayMode mode;
-    int hz = SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+    int hz = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
     Uint64 period = 1000 / static_cast<Uint64>(hz);
     if (period == 0) period = 1;
     Uint64 untilRefresh = period - SDL_GetTicks64() % period;
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(untilRefresh));
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<Uint64>(untilRefresh, static_cast<Uint64>(waitMs))));
 }
 
 // Copies the client surface into the window surface, each pixel as a
@@ -226,21 +233,19 @@ int PixelsPerPoint(SDL_Window* window, const SDL_Surface& screen) {
     return std::min(screen.w / width, kMaxPresentationScale);
 }
 
-void PresentSdl(Window& w) {
+bool PresentSdl(Window& w) {
     Native* n = NativeOf(w);
-    if (!n || w.client.width <= 0 || w.client.height <= 0) return;
-    if (!n->windowChanged && n->presentedGeneration == w.client.Generation()) {
-        WaitForInputOrRefresh(n->window);
-        return;
-    }
+    if (!n || w.client.width <= 0 || w.client.height <= 0) return false;
+    if (!n->windowChanged && n->presentedGeneration == w.client.Generation()) return false;
     SDL_Surface* screen = SDL_GetWindowSurface(n->window);
-    if (!screen) return;
-    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
+    if (!screen) return false;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return false;
     CopyScaled(w.client, screen, scale * PixelsPerPoint(n->window, *screen));
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
     SDL_UpdateWindowSurface(n->window);
     n->presentedGeneration = w.client.Generation();
     n->windowChanged = false;
+    return true;
 }
 
 int VirtualKey(const SDL_Keysym& key) {
@@ -382,7 +387,7 @@ void CheckGrab() {
     for (const auto& b : buttons) {
         if ((buttonsDown & b.sdl) && !(mask & b.x)) {
             buttonsDown &= ~b.sdl;
-            DeliverMouse(h, b.up, x, y, MouseKeys());
+            DeliverMouse(h, b.up, FromScreen(x), FromScreen(y), MouseKeys());
         }
     }
 }
@@ -447,7 +452,8 @@ void WindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-void PumpSdl() {
+void PumpSdl(int waitMs) {
+    if (waitMs > 0) WaitForInputOrRefresh(waitMs);
     SDL_Event e;
     bool any = false;
     while (SDL_PollEvent(&e)) {
@@ -513,15 +519,14 @@ void SdlCaptureChanged(Window* w) {
     }
 }
 
-// TAVRIN_SCALE when set (checked at start-up). Otherwise 1 on Wayland,
-// whose own output scale the high-DPI window already takes; elsewhere 2 or
-// more on a screen of 192 DPI or more, else 1.
+// The scale the start-up code asked for (SetPresentationScale); 0 chooses.
+int askedScale = 0;
+
+// The asked scale when there is one. Otherwise 1 on Wayland, whose own
+// output scale the high-DPI window already takes; elsewhere 2 or more on a
+// screen of 192 DPI or more, else 1.
 int ChooseScale(bool wayland) {
-    const char* asked = std::getenv("TAVRIN_SCALE");
-    if (asked && *asked) {
-        int n = std::atoi(asked);
-        return n >= 1 && n <= kMaxPresentationScale ? n : 1;
-    }
+    if (askedScale > 0) return askedScale;
     if (wayland) return 1;
     float dpi = 0;
     if (SDL_GetDisplayDPI(0, nullptr, &dpi, nullptr) != 0 || !(dpi >= 192.0f)) return 1;
@@ -589,6 +594,10 @@ Backend MakeSdl() {
 }
 
 }  // namespace
+
+void SetPresentationScale(int factor) {
+    askedScale = factor >= 1 && factor <= kMaxPresentationScale ? factor : 0;
+}
 
 const Backend& SdlBackend() {
     static const Backend sdl = MakeSdl();

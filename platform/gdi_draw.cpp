@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi_internal.h"
+#include "platform/gdi_dc.h"
 #include "platform/raster.h"
 
 using namespace tavrin;

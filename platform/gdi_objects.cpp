@@ -7,35 +7,11 @@
 #include <new>
 
 #include "platform/handle_bits.h"
-#include "platform/gdi_internal.h"
+#include "platform/gdi_dc.h"
 
 namespace tavrin {
 
 DcCache dcCache;
-
-void Surface::Resize(int newWidth, int newHeight) {
-    std::vector<uint32_t> grown(static_cast<size_t>(newWidth) * static_cast<size_t>(newHeight), 0);
-    int keepW = newWidth < width ? newWidth : width;
-    int keepH = newHeight < height ? newHeight : height;
-    for (int y = 0; y < keepH; ++y) {
-        for (int x = 0; x < keepW; ++x) {
-            grown[static_cast<size_t>(y) * newWidth + x] = pixels[static_cast<size_t>(y) * width + x];
-        }
-    }
-    pixels.swap(grown);
-    width = newWidth;
-    height = newHeight;
-    MarkChanged();
-}
-
-uint32_t NearestMonoPixel(COLORREF c) {
-    // The nearer of the two palette entries by squared distance; black, the
-    // first entry, wins a tie. 0x808080 turns white and 0x7F7F7F black.
-    int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-    int toBlack = r * r + g * g + b * b;
-    int toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
-    return toWhite < toBlack ? 0xFFFFFFu : 0u;
-}
 
 namespace {
 
@@ -84,7 +60,7 @@ bool stockReady = false;
 HGDIOBJ stockObjects[18];
 HGDIOBJ defaultBitmap = nullptr;
 // Nothing until the window floor registers itself.
-WindowSurfaceSource windowSurfaces = {[](HWND) -> Surface* { return nullptr; }, [](HWND) {}};
+WindowSurfaceSource windowSurfaces = {[](HWND) -> Surface* { return nullptr; }, [](HWND) {}, [](HWND) {}};
 
 HGDIOBJ Encode(uint32_t slot, uint32_t generation) {
     return reinterpret_cast<HGDIOBJ>(EncodeHandle(kGdiTag, {slot, generation}));
@@ -307,7 +283,7 @@ void DeleteWindowDc(HDC dc) { FreeDc(dc); }
 void WindowDcTouched(HDC dc) {
     DcRecord* d = FindDc(dc);
     if (!d || d->kind != DcKind::Window) return;
-    windowSurfaces.touched(d->window);
+    windowSurfaces.drawn(d->window);
 }
 
 }  // namespace tavrin
@@ -328,8 +304,10 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
     (void)hWnd;
     DcRecord* d = FindDc(hDC);
     if (!d || d->kind == DcKind::Memory) return 0;
-    if (d->kind == DcKind::Window) WindowDcTouched(hDC);
-    return FreeDc(hDC);
+    HWND window = d->kind == DcKind::Window ? d->window : nullptr;
+    int freed = FreeDc(hDC);
+    if (window) windowSurfaces.released(window);
+    return freed;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/font.h"
-#include "platform/gdi_internal.h"
+#include "platform/gdi_dc.h"
 
 using namespace tavrin;
 

@@ -37,14 +37,20 @@ BOOL TavrinResizeWindow(HWND hWnd, int outerWidth, int outerHeight) {
     if (cw < 0) cw = 0;
     if (ch < 0) ch = 0;
     if (!SurfaceSizeAllowed(cw, ch)) return FALSE;
-    ActiveBackend().setClientSize(*w, static_cast<int>(cw), static_cast<int>(ch));
+    DisplayBackend().setClientSize(*w, static_cast<int>(cw), static_cast<int>(ch));
     ClientResized(hWnd, static_cast<int>(cw), static_cast<int>(ch));
     return TRUE;
 }
 
-bool TavrinIsHeadless(void) { return &ActiveBackend() == &HeadlessBackend(); }
+bool TavrinIsHeadless(void) { return GivenBackend() == &HeadlessBackend(); }
 
 void TavrinResetForTests(void) {
     ResetWindows();
     ResetMessages();
+    if (!GivenBackend()) UseBackend(ChooseBackend(nullptr));
+}
+
+unsigned TavrinPresentations(HWND hWnd) {
+    Window* w = LookUpWindow(hWnd);
+    return w ? w->presentations : 0;
 }

@@ -26,8 +26,8 @@ bool TavrinIsHeadless(void);
 // window shown last.
 void TavrinInjectKey(int vk, bool down);
 
-// A pointer event at client coordinates of the focus window, or of the
-// capture window while the capture is held: WM_MOUSEMOVE, WM_LBUTTONDOWN and
+// A pointer event at client coordinates of the focus window (or, when no
+// window has the focus, of the capture window): WM_MOUSEMOVE, WM_LBUTTONDOWN and
 // the other button messages, with the MK_ flags in mkFlags. Without the
 // capture, events outside the client area are not delivered.
 void TavrinInjectMouse(UINT message, int clientX, int clientY, WPARAM mkFlags);
@@ -46,8 +46,12 @@ BOOL TavrinResizeWindow(HWND hWnd, int outerWidth, int outerHeight);
 
 // Tears down every window and class, the message queue, the capture and the
 // key state, so one test binary can create a program's window many times.
-// GDI objects are left alone: one a test leaked stays counted.
+// GDI objects are left alone: one a test leaked stays counted. Hands the
+// window floor its backend, as the start-up code does, if it has none yet.
 void TavrinResetForTests(void);
+
+// How many times the window has been handed to the backend to be shown.
+unsigned TavrinPresentations(HWND hWnd);
 
 #ifdef __cplusplus
 }

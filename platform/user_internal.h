@@ -3,10 +3,11 @@
 // draws through the drawing floor below it; only platform/ includes it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/gdi_internal.h"
+#include "platform/gdi_dc.h"
 #include "platform/win32.h"
 
 namespace tavrin {
@@ -35,6 +36,11 @@ struct Window {
     // Bounding box of the invalid part of the client area; empty if valid.
     RECT update = {0, 0, 0, 0};
     bool erasePending = false;
+    // Drawn into since it was last presented: shown at the next ReleaseDC,
+    // EndPaint or empty queue.
+    bool drawnSincePresent = false;
+    // How many times the window floor has asked the backend to present it.
+    unsigned presentations = 0;
     // Whatever the backend keeps for its native window.
     void* native = nullptr;
 };
@@ -54,6 +60,13 @@ void ClientMoved(HWND hWnd, int screenX, int screenY);
 void ResetWindows();
 // Frame thickness of a window style with Windows 10's metrics.
 RECT FrameForStyle(DWORD style);
+// Hands the window to the backend to show if it was drawn into since it was
+// last shown; true when the backend put new pixels on the screen.
+bool PresentIfDrawn(Window& w);
+// The same for every window: what an empty message queue does.
+bool PresentDrawnWindows();
+// How many presentations so far put new pixels on the screen.
+uint64_t FramesShown();
 
 // ---------------------------------------------------------------------------
 // Input and the queue (user_messages.cpp)
@@ -75,12 +88,14 @@ HWND CaptureWindow();
 // ---------------------------------------------------------------------------
 
 // What a display system does for the window floor. A backend fills one of
-// these; the window floor reaches it only through ActiveBackend().
+// these; the start-up code chooses one and hands it down (UseBackend), and
+// the window floor reaches the display only through the table it was given.
 struct Backend {
     const char* name = nullptr;
     // Starts the display system; the first window class's name becomes the
     // application's class (X11 WM_CLASS, the Wayland app id). False, with
-    // the reason in why, when there is no display to be had.
+    // the reason in why, when there is no display to be had. The window
+    // floor calls it once, before its first window.
     bool (*open)(const char* appClass, std::string* why) = nullptr;
     // Makes the native window for w, whose frame, client origin and client
     // size hold what was asked; may change them to what it got.
@@ -89,16 +104,34 @@ struct Backend {
     void (*showWindow)(Window& w, int cmd) = nullptr;
     // The client area is to take a new size (the caller then resizes it).
     void (*setClientSize)(Window& w, int clientWidth, int clientHeight) = nullptr;
-    // Shows the client surface if it or the window changed since last time.
-    void (*present)(Window& w) = nullptr;
-    // Turns pending device events into Deliver* calls; never waits.
-    void (*pumpEvents)() = nullptr;
+    // Shows the client surface if it or the native window changed since it
+    // was last shown, and says whether it did. Never waits: drawing calls
+    // never present, and presenting never waits for the display.
+    bool (*present)(Window& w) = nullptr;
+    // Turns pending device events into Deliver* calls. With waitMs 0 it
+    // never waits. With waitMs > 0 it may first wait for the next device
+    // event, at most waitMs and never past the display's next refresh.
+    //
+    // PeekMessageA passes a wait only when the program is idle: its last
+    // call found the queue empty and nothing new has been shown since. So
+    // the loop that peeks and presents without end still never waits on
+    // anything but the screen: every input is taken at once, a program
+    // that draws is never held up, and one that does not sleeps until the
+    // next refresh instead of spinning a processor.
+    void (*pumpEvents)(int waitMs) = nullptr;
     int (*messageBox)(const char* text, const char* caption, UINT type) = nullptr;
     void (*captureChanged)(Window* w) = nullptr;
 };
 
-// The backend this process runs on, chosen and opened at the first call
-// (backend.cpp). CreateWindowExA passes its class, which becomes appClass.
-const Backend& ActiveBackend(const char* appClass = nullptr);
+// The longest wait PeekMessageA hands the pump: one refresh at 60 Hz.
+constexpr int kIdleWaitMs = 16;
+
+// The backend the window floor uses from now on; the start-up code (or the
+// test hooks) hands it down before the first window is made.
+void UseBackend(const Backend& backend);
+// The table handed down, or null before one was.
+const Backend* GivenBackend();
+// The table handed down, or one that shows nothing when none was.
+const Backend& DisplayBackend();
 
 }  // namespace tavrin

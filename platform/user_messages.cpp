@@ -8,6 +8,16 @@
 namespace tavrin {
 namespace {
 
+// Whether the program is idle: its last PeekMessageA found the queue empty
+// and no presentation has shown anything new since. Only then may the pump
+// wait (Backend::pumpEvents).
+struct IdleState {
+    bool foundEmpty = false;
+    uint64_t framesAtEmpty = 0;
+    bool Waits() const { return foundEmpty && FramesShown() == framesAtEmpty; }
+};
+IdleState idle;
+
 // Posted messages come before device input, as on Windows; WM_QUIT and
 // WM_PAINT are not queued at all but made up when PeekMessageA finds nothing
 // else: the quit after every posted message, the paint last of all.
@@ -187,6 +197,7 @@ void ResetMessages() {
     input.clear();
     quitPending = false;
     quitCode = 0;
+    idle = IdleState();
     capture = nullptr;
     cursor = POINT{0, 0};
     for (KeyState& k : keys) k = KeyState();
@@ -203,7 +214,8 @@ using namespace tavrin;
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
     if (!lpMsg) return FALSE;
     if (hWnd && !LookUpWindow(hWnd)) return FALSE;
-    ActiveBackend().pumpEvents();
+    DisplayBackend().pumpEvents(idle.Waits() ? kIdleWaitMs : 0);
+    idle.foundEmpty = false;
     bool remove = (wRemoveMsg & PM_REMOVE) != 0;
     if (TakeFrom(posted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
     // A window filter never matches WM_QUIT, which belongs to no window.
@@ -224,6 +236,10 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
             }
         }
     }
+    // The queue is empty: what was drawn and not yet shown is shown now.
+    PresentDrawnWindows();
+    idle.foundEmpty = true;
+    idle.framesAtEmpty = FramesShown();
     return FALSE;
 }
 
@@ -286,7 +302,7 @@ HWND WINAPI SetCapture(HWND hWnd) {
     Window* w = LookUpWindow(hWnd);
     if (!w) return nullptr;
     capture = hWnd;
-    ActiveBackend().captureChanged(w);
+    DisplayBackend().captureChanged(w);
     if (previous && previous != hWnd) {
         SendMessageA(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hWnd));
     }
@@ -297,7 +313,7 @@ BOOL WINAPI ReleaseCapture(void) {
     HWND previous = CaptureWindow();
     if (!previous) return TRUE;
     capture = nullptr;
-    ActiveBackend().captureChanged(nullptr);
+    DisplayBackend().captureChanged(nullptr);
     SendMessageA(previous, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }

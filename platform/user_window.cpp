@@ -34,6 +34,41 @@ std::vector<WindowSlot> windows;
 std::vector<HWND> creationOrder;
 std::vector<HWND> shownOrder;
 
+// The display, as the start-up code handed it down, and whether it has been
+// opened (at the first window).
+const Backend* backend = nullptr;
+bool backendOpen = false;
+// Presentations that put new pixels on the screen, in every window.
+uint64_t framesShown = 0;
+
+// What a window floor without a display does: windows exist in memory only.
+const Backend& NoDisplay() {
+    static const Backend none = [] {
+        Backend b;
+        b.name = "none";
+        b.open = [](const char*, std::string*) { return true; };
+        b.createWindow = [](Window&) {};
+        b.destroyWindow = [](Window&) {};
+        b.showWindow = [](Window&, int) {};
+        b.setClientSize = [](Window&, int, int) {};
+        b.present = [](Window&) { return false; };
+        b.pumpEvents = [](int) {};
+        b.messageBox = [](const char*, const char*, UINT) { return IDOK; };
+        b.captureChanged = [](Window*) {};
+        return b;
+    }();
+    return none;
+}
+
+// Opens the display at the first window; its class names the application.
+bool OpenDisplay(const char* appClass) {
+    if (backendOpen) return true;
+    std::string why;
+    if (!DisplayBackend().open(appClass, &why)) return false;
+    backendOpen = true;
+    return true;
+}
+
 // Windows 10 at 100 % scaling: a sizing frame is 4 pixels of frame plus 4 of
 // padded border, a fixed (dialog) frame 3 plus 4, a thin border 1, and the
 // caption bar 23 pixels high. So WS_OVERLAPPEDWINDOW at 700 x 850 outside
@@ -70,7 +105,7 @@ void Erase(std::vector<HWND>& list, HWND h) {
 void FreeWindow(HWND h) {
     Window* w = LookUpWindow(h);
     if (!w) return;
-    ActiveBackend().destroyWindow(*w);
+    DisplayBackend().destroyWindow(*w);
     HandleBits bits;
     DecodeHandle(reinterpret_cast<uintptr_t>(h), kUserTag, &bits);
     windows[bits.slot].window.reset();
@@ -122,7 +157,8 @@ bool FillWithClassBrush(HDC hdc, HBRUSH brush, int width, int height) {
     return true;
 }
 
-// Window DCs draw into the client surfaces, and what they draw is shown.
+// Window DCs draw into the client surfaces; what they drew is shown when
+// the DC is given back.
 void RegisterSurfaceSource() {
     static const bool registered = [] {
         SetWindowSurfaceSource(WindowSurfaceSource{
@@ -131,7 +167,10 @@ void RegisterSurfaceSource() {
                 return w ? &w->client : nullptr;
             },
             [](HWND h) {
-                if (Window* w = LookUpWindow(h)) ActiveBackend().present(*w);
+                if (Window* w = LookUpWindow(h)) w->drawnSincePresent = true;
+            },
+            [](HWND h) {
+                if (Window* w = LookUpWindow(h)) PresentIfDrawn(*w);
             },
         });
         return true;
@@ -140,6 +179,25 @@ void RegisterSurfaceSource() {
 }
 
 }  // namespace
+
+bool PresentIfDrawn(Window& w) {
+    if (!w.drawnSincePresent) return false;
+    w.drawnSincePresent = false;
+    ++w.presentations;
+    if (!DisplayBackend().present(w)) return false;
+    ++framesShown;
+    return true;
+}
+
+uint64_t FramesShown() { return framesShown; }
+
+bool PresentDrawnWindows() {
+    bool shown = false;
+    for (HWND h : creationOrder) {
+        if (Window* w = LookUpWindow(h)) shown = PresentIfDrawn(*w) || shown;
+    }
+    return shown;
+}
 
 LRESULT CallWindowProcedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* w = LookUpWindow(hWnd);
@@ -220,6 +278,16 @@ void ClientMoved(HWND hWnd, int screenX, int screenY) {
     CallWindowProcedure(hWnd, WM_MOVE, 0, MAKELPARAM(screenX, screenY));
 }
 
+void UseBackend(const Backend& given) {
+    if (backend == &given) return;
+    backend = &given;
+    backendOpen = false;
+}
+
+const Backend* GivenBackend() { return backend; }
+
+const Backend& DisplayBackend() { return backend ? *backend : NoDisplay(); }
+
 void ResetWindows() {
     std::vector<HWND> all = creationOrder;
     for (HWND h : all) FreeWindow(h);
@@ -255,6 +323,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                             HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
     ClassRecord* cls = lpClassName ? FindClass(lpClassName) : nullptr;
     if (!cls) return nullptr;
+    if (!OpenDisplay(cls->name.c_str())) return nullptr;
     RegisterSurfaceSource();
     if (hWndParent && !LookUpWindow(hWndParent)) return nullptr;
 
@@ -300,7 +369,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         return nullptr;
     }
     creationOrder.push_back(h);
-    ActiveBackend(cls->name.c_str()).createWindow(*s.window);
+    DisplayBackend().createWindow(*s.window);
 
     CREATESTRUCTA cs;
     cs.lpCreateParams = lpParam;
@@ -339,7 +408,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         if (!w->visible) return FALSE;
         w->visible = false;
         Erase(shownOrder, hWnd);
-        ActiveBackend().showWindow(*w, nCmdShow);
+        DisplayBackend().showWindow(*w, nCmdShow);
         CallWindowProcedure(hWnd, WM_SHOWWINDOW, FALSE, 0);
         return wasVisible;
     }
@@ -355,7 +424,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     bool first = !w->everShown;
     w->everShown = true;
     InvalidateClient(*w, nullptr, true);
-    ActiveBackend().showWindow(*w, nCmdShow);
+    DisplayBackend().showWindow(*w, nCmdShow);
     if (first && (w = LookUpWindow(hWnd))) {
         CallWindowProcedure(hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.width, w->client.height));
         if ((w = LookUpWindow(hWnd))) {
@@ -381,7 +450,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
     if ((w = LookUpWindow(hWnd)) && w->visible) {
         w->visible = false;
         Erase(shownOrder, hWnd);
-        ActiveBackend().showWindow(*w, SW_HIDE);
+        DisplayBackend().showWindow(*w, SW_HIDE);
     }
     CallWindowProcedure(hWnd, WM_DESTROY, 0, 0);
     CallWindowProcedure(hWnd, WM_NCDESTROY, 0, 0);
@@ -446,7 +515,7 @@ DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags) {
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     (void)hWnd;
     // Windows' caption when none is given.
-    return ActiveBackend().messageBox(lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType);
+    return DisplayBackend().messageBox(lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType);
 }
 
 namespace {
@@ -498,10 +567,9 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
 }
 
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
-    (void)hWnd;
     if (!lpPaint || !LookUpDc(lpPaint->hdc)) return FALSE;
-    WindowDcTouched(lpPaint->hdc);
     DeleteWindowDc(lpPaint->hdc);
+    if (Window* w = LookUpWindow(hWnd)) PresentIfDrawn(*w);
     return TRUE;
 }
 

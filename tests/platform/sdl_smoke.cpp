@@ -28,6 +28,7 @@ int Fail(const char* what) {
 }  // namespace
 
 int main() {
+    TavrinResetForTests();
     if (TavrinIsHeadless()) return Fail("the SDL2 backend did not start");
     WNDCLASSA wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -477,4 +477,15 @@ TEST_F(UserTest, IconsCursorsAndMessageBox) {
     EXPECT_EQ(IDOK, MessageBoxA(nullptr, "CreateWindow - Failed", nullptr, MB_OK));
 }
 
+// GetGuiResources reports the drawing floor's count of GDI objects, and
+// only for the calling process.
+TEST(GuiResources, CountsGdiObjectsOfThisProcessOnly) {
+    const DWORD start = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    HPEN pen = CreatePen(PS_SOLID, 1, 0);
+    EXPECT_EQ(start + 1, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    DeleteObject(pen);
+    EXPECT_EQ(start, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(0u, GetGuiResources(nullptr, GR_GDIOBJECTS));
+}
+
 }  // namespace

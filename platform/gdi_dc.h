@@ -1,74 +1,17 @@
-// The drawing floor's own header: pixel surfaces, the GDI handle table's
-// view of drawing contexts, and the one door to windows, a source of window
-// surfaces that the window floor registers. It draws into surfaces it is
-// handed and knows nothing of windows, queues or backends. Only platform/
-// includes it.
+// The drawing floor's view of drawing contexts: what a DC resolves to, its
+// drawing state, the resolved-DC cache, the object count, and the one door
+// to windows, a source of window surfaces that the window floor registers
+// (gdi_objects.cpp). It draws into surfaces it is handed and knows nothing
+// of windows, queues or backends. Only platform/ includes it.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "platform/gdi_surface.h"
 #include "platform/raster.h"
 #include "platform/win32.h"
 
 namespace tavrin {
-
-// ---------------------------------------------------------------------------
-// Pixels
-// ---------------------------------------------------------------------------
-
-// A bitmap's or a window's pixels, row by row, one uint32 0x00RRGGBB each,
-// which is how a 32-bit DIB lays out B, G, R, 0 in memory. A 1-bpp surface
-// keeps the same layout but only ever holds black or white.
-struct Surface {
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 32;
-    std::vector<uint32_t> pixels;
-
-    // Every write marks the surface changed; a presenter compares
-    // Generation() with the one it showed last. A plain store per write,
-    // rather than a count, keeps a pixel-by-pixel loop free of a chain of
-    // dependent read-modify-writes through memory.
-    void MarkChanged() { changed_ = true; }
-    uint64_t Generation() {
-        if (changed_) {
-            ++generation_;
-            changed_ = false;
-        }
-        return generation_;
-    }
-
-    // Resizes, keeping the overlapping top-left part; new pixels are black.
-    void Resize(int newWidth, int newHeight);
-
-private:
-    bool changed_ = false;
-    uint64_t generation_ = 0;
-};
-
-// The most pixels a bitmap or a window's client area may have: far beyond
-// any screen, and Windows refuses such sizes long before. Larger requests
-// are refused rather than allocating gigabytes.
-inline bool SurfaceSizeAllowed(int64_t width, int64_t height) { return width * height <= (int64_t{1} << 26); }
-
-// COLORREF is 0x00BBGGRR; a pixel is 0x00RRGGBB: the same bytes swapped.
-inline uint32_t ColorToPixel(COLORREF c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
-inline COLORREF PixelToColor(uint32_t p) {
-    return ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
-}
-// The pixel a colour becomes on a surface of the given depth: itself at
-// 32 bpp, the nearer of black and white at 1 bpp.
-uint32_t NearestMonoPixel(COLORREF c);
-inline uint32_t PixelForSurface(const Surface& s, COLORREF c) {
-    return s.bitsPerPixel == 1 ? NearestMonoPixel(c) : ColorToPixel(c & 0xFFFFFFu);
-}
-
-// ---------------------------------------------------------------------------
-// Drawing contexts (gdi_objects.cpp)
-// ---------------------------------------------------------------------------
 
 // The target a drawing context resolves to at one moment: its surface (null
 // when the DC is not valid or draws nowhere) and the rectangle it may write,
@@ -136,8 +79,10 @@ int LiveGdiObjectCount();
 struct WindowSurfaceSource {
     // The client surface of a live window, or null.
     Surface* (*surfaceOf)(HWND window);
-    // A DC wrote to the window's client area, which may now be shown.
-    void (*touched)(HWND window);
+    // A DC wrote to the window's client area: it is to be shown.
+    void (*drawn)(HWND window);
+    // A DC of the window was given back: what it drew may be shown now.
+    void (*released)(HWND window);
 };
 void SetWindowSurfaceSource(const WindowSurfaceSource& source);
 
@@ -145,7 +90,7 @@ void SetWindowSurfaceSource(const WindowSurfaceSource& source);
 // the paint DC's update rectangle, or null for the whole client area.
 HDC CreateWindowDc(HWND window, const RECT* clip);
 void DeleteWindowDc(HDC dc);
-// Called after a DC wrote to a window, so that it may be shown.
+// Called after a DC wrote to a window: marks it to be shown, nothing more.
 void WindowDcTouched(HDC dc);
 
 }  // namespace tavrin
