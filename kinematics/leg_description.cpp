@@ -37,12 +37,6 @@ JointRange ServoSpan(const ServoSetting& servo, JointRange angles) {
     return a <= b ? JointRange{a, b} : JointRange{b, a};
 }
 
-bool LegDescription::HasServos() const {
-    for (const auto& servo : servos) {
-        if (servo) return true;
-    }
-    return false;
-}
 
 IKSolver LegDescription::Solver() const {
     IKSolver IK;

@@ -44,7 +44,6 @@ struct LegDescription {
     std::array<std::optional<ServoSetting>, kJointCount> servos{};
 
     int Reach() const { return upper + lower; }
-    bool HasServos() const;
     // A solver for this leg, made afresh like every caller's local IK.
     IKSolver Solver() const;
 };

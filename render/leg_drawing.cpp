@@ -1,6 +1,6 @@
-// The leg's drawing operations: axes and leg into the front buffer, the
-// reachable cloud into the workspace buffer. Every pen is made, used and
-// deleted within one call, with the context's previous pen selected back.
+// The axes and the leg, drawn into the front buffer (the cloud is drawn by
+// cloud_drawing.cpp). Every pen is made, used and deleted within one call,
+// with the context's previous pen selected back.
 #include "render/leg.h"
 #include "kinematics/truncate.h"
 #include "platform/win32.h"

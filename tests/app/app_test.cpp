@@ -304,6 +304,23 @@ TEST_F(AppTest, NoGdiObjectLeaksOverManyFrames) {
     EXPECT_EQ(before, GetGuiResources(process, GR_GDIOBJECTS));
 }
 
+// Drawing the front buffer into the window marks it; giving the DC back
+// shows it. A frame is presented once, not once per drawing call and once
+// more at ReleaseDC; a turn of the loop with nothing new presents once too,
+// and shows the same pixels.
+TEST_F(AppTest, EachTurnOfTheLoopPresentsTheWindowOnce) {
+    unsigned before = TavrinPresentations(app.hWnd);
+    Mouse(WM_LBUTTONDOWN, 400, 600, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, 380, 590, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(before + 1, TavrinPresentations(app.hWnd));
+    TapKey(VK_ADD);
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(before + 2, TavrinPresentations(app.hWnd));
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ(before + 3, TavrinPresentations(app.hWnd));
+}
+
 TEST(FormatIntTest, WritesLikePercentD) {
     const struct { int value; const char* text; } rows[] = {
         {0, "0"}, {7, "7"}, {-7, "-7"}, {-100, "-100"}, {123456, "123456"},

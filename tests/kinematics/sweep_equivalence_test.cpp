@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -71,7 +72,28 @@ TEST_P(EdgeDepthSweep, MatchesTheLiteralSweep) {
     ExpectSameSweep(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Edges, EdgeDepthSweep, ::testing::ValuesIn(kEdgeDepths));
+// Each depth's test is named by its index and its value, e.g. 3_minus0,
+// 30_minusinf, 31_nan (a name holds letters, digits and underscores only).
+std::string EdgeDepthName(const ::testing::TestParamInfo<float>& info) {
+    std::string text = std::to_string(info.param);
+    if (std::isnan(info.param)) text = "nan";
+    else if (std::isinf(info.param)) text = info.param < 0 ? "-inf" : "inf";
+    else if (std::abs(info.param) >= 1e6f || (info.param != 0 && std::abs(info.param) < 1e-3f)) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.3g", info.param);
+        text = buffer;
+    } else if (info.param == 0 && std::signbit(info.param)) text = "-0";
+    std::string name = std::to_string(info.index) + "_";
+    for (char c : text) {
+        if (c == '-') name += "minus";
+        else if (c == '.') name += "p";
+        else if (c == '+') name += "plus";
+        else name += c;
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, EdgeDepthSweep, ::testing::ValuesIn(kEdgeDepths), EdgeDepthName);
 
 // Depths drawn uniformly from [-26, 26] by a fixed generator, in shards that
 // ctest runs side by side. The mapping from the generator's words to floats
@@ -158,6 +180,9 @@ const EdgeLeg kEdgeLegs[] = {
     {MakeLeg(17, 17, {0, 180}, {90, 180}, {0, 90}), "equal segments, half ranges"},
 };
 
+// What a failure or a listing shows for a leg, instead of its bytes.
+void PrintTo(const EdgeLeg& edge, std::ostream* out) { *out << LegText(edge.leg) << ": " << edge.why; }
+
 class EdgeLegSweep : public ::testing::TestWithParam<EdgeLeg> {};
 
 TEST_P(EdgeLegSweep, MatchesTheLiteralSweep) {
@@ -168,7 +193,21 @@ TEST_P(EdgeLegSweep, MatchesTheLiteralSweep) {
     for (float depth : {0.0f, 0.3f * reach, -inner, -0.97f * reach, reach}) ExpectSameSweep(leg, depth);
 }
 
-INSTANTIATE_TEST_SUITE_P(Legs, EdgeLegSweep, ::testing::ValuesIn(kEdgeLegs));
+// Each leg's test is named by its lengths and ranges, e.g.
+// upper40_lower65_yaw30to150_hip10to170_knee5to175.
+std::string EdgeLegName(const ::testing::TestParamInfo<EdgeLeg>& info) {
+    const LegDescription& leg = info.param.leg;
+    std::string name = "upper" + std::to_string(leg.upper) + "_lower" + std::to_string(leg.lower);
+    const JointRange full;
+    for (int j = 0; j < kJointCount; ++j) {
+        const JointRange& r = leg.ranges[j];
+        if (r.min == full.min && r.max == full.max) continue;
+        name += std::string("_") + JointName(static_cast<Joint>(j)) + std::to_string(r.min) + "to" + std::to_string(r.max);
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Legs, EdgeLegSweep, ::testing::ValuesIn(kEdgeLegs), EdgeLegName);
 
 // Legs drawn by a fixed generator: lengths from every scale (1..10, 1..100,
 // 1..1000), each joint's range either whole or two draws from 0..180, and a
