@@ -23,7 +23,7 @@ test: deps-test
 	JOBS=$(JOBS) scripts/test-all.sh
 
 windows: deps-test
-	cmake -S . -B build-win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
+	cmake -S . -B build-win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTAVRIN_MINGW_ARCH=i686
 	cmake --build build-win32 -j $(JOBS) --target tavrin tavrin-ik
 
 bench: deps-build

@@ -57,11 +57,11 @@ configure_and_build build -DCMAKE_BUILD_TYPE=Release -DTAVRIN_WINDOWS_BUILD="$PW
 
 if command -v i686-w64-mingw32-g++-posix >/dev/null; then
   configure_and_build build-win32 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake || broken+=("windows build")
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTAVRIN_MINGW_ARCH=i686 || broken+=("windows build")
 fi
 if [ "$windows_run" = build-win64 ]; then
   configure_and_build build-win64 -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake || broken+=("64-bit windows build")
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTAVRIN_MINGW_ARCH=x86_64 || broken+=("64-bit windows build")
 fi
 # Wine's prefix for the Windows tests, made once before any of them runs.
 if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
