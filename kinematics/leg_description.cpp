@@ -22,12 +22,15 @@ int64_t DivideBy180Rounded(int64_t n) {
 
 }  // namespace
 
+// The whole sum over 180 is rounded, not the offset from p0: rounding the
+// offset alone would take a half of a falling range (p1 < p0) down instead
+// of away from zero.
 ServoCommand ServoFor(const ServoSetting& servo, int angle) {
     ServoCommand command;
     command.degrees = ServoDegrees(servo, angle);
     int64_t span = static_cast<int64_t>(servo.pulseAtFull) - servo.pulseAtZero;
-    command.microseconds =
-        static_cast<int>(servo.pulseAtZero + DivideBy180Rounded(span * command.degrees));
+    int64_t total = static_cast<int64_t>(servo.pulseAtZero) * 180 + span * command.degrees;
+    command.microseconds = static_cast<int>(DivideBy180Rounded(total));
     return command;
 }
 

@@ -1,10 +1,16 @@
 #include "legfile/leg_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <map>
 #include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include <toml++/toml.h>
 
@@ -18,6 +24,75 @@ struct Refusal {
     int line = 0;
     std::string what;
 };
+
+// The file as it was written, for messages: each line's text, and the
+// characters that the parser got as '?' (ToAscii), by line and column.
+struct SourceText {
+    std::vector<std::string> lines;
+    std::map<std::pair<int, int>, std::string> replaced;
+
+    // The text between two positions of one line, as the file has it; empty
+    // when they are not on one known line.
+    std::string Span(const toml::source_region& region) const {
+        const int line = static_cast<int>(region.begin.line);
+        if (line < 1 || line > static_cast<int>(lines.size()) || region.end.line != region.begin.line) return {};
+        const std::string& text = lines[line - 1];
+        // Columns count characters: walk the line's UTF-8 sequences.
+        size_t begin = std::string::npos, end = text.size();
+        int column = 1;
+        for (size_t i = 0; i <= text.size(); ++column) {
+            if (column == static_cast<int>(region.begin.column)) begin = i;
+            if (column == static_cast<int>(region.end.column)) {
+                end = i;
+                break;
+            }
+            if (i == text.size()) break;
+            unsigned char c = static_cast<unsigned char>(text[i]);
+            i += c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        }
+        if (begin == std::string::npos || begin > end) return {};
+        return text.substr(begin, end - begin);
+    }
+};
+
+// Text from the file or the parser made fit for a one-line message: at most
+// limit characters (then "..."), a control character or a line break as
+// '?', and a character that is not printable as U+XXXX. Printable UTF-8
+// (the é of a key) shows as it stands.
+std::string Printable(std::string_view text, size_t limit) {
+    std::string shown;
+    size_t count = 0, i = 0;
+    while (i < text.size()) {
+        if (count == limit) return shown + "...";
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            shown += (c < 0x20 || c == 0x7f) ? '?' : static_cast<char>(c);
+            ++i;
+        } else {
+            size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            if (i + length > text.size()) length = text.size() - i;
+            unsigned code = length == 1 ? c : c & (0x7F >> length);
+            for (size_t k = 1; k < length; ++k) code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            // C1 controls, line and paragraph separators, invisible marks.
+            bool invisible = code < 0xA0 || code == 0xAD || (code >= 0x200B && code <= 0x200F) ||
+                             code == 0x2028 || code == 0x2029 || (code >= 0x202A && code <= 0x202E) ||
+                             (code >= 0x2060 && code <= 0x206F) || code == 0xFEFF || length == 1;
+            if (invisible) {
+                char buffer[16];
+                std::snprintf(buffer, sizeof buffer, "U+%04X", code);
+                shown += buffer;
+            } else {
+                shown.append(text.substr(i, length));
+            }
+            i += length;
+        }
+        ++count;
+    }
+    return shown;
+}
+
+// The longest key a message quotes.
+constexpr size_t kShownKeyLength = 60;
 
 std::string KindOf(const toml::node& node) {
     switch (node.type()) {
@@ -36,7 +111,7 @@ int LineOf(const toml::node& node) {
 
 class Reader {
 public:
-    explicit Reader(LegDescription& leg) : leg_(leg) {}
+    Reader(LegDescription& leg, const SourceText& source) : leg_(leg), source_(source) {}
 
     std::optional<Refusal> Read(const toml::table& root) {
         for (const auto& [key, node] : root) {
@@ -45,7 +120,7 @@ public:
             else if (name == "lower") Length(node, name, leg_.lower);
             else if (Joint j; JointNamed(name, j)) Range(node, name, leg_.ranges[j]);
             else if (name == "servo") Servos(node);
-            else Refuse(node, "unknown key '" + name + "'");
+            else Refuse(node, "unknown key '" + Shown(key) + "'");
             if (refusal_) return refusal_;
         }
         for (int j = 0; j < kJointCount && !refusal_; ++j) CheckServoSpan(static_cast<Joint>(j));
@@ -96,7 +171,7 @@ private:
             const std::string field(key.str());
             if (field == "min") WholeNumber(value, name + ".min", 0, 180, range.min);
             else if (field == "max") WholeNumber(value, name + ".max", 0, 180, range.max);
-            else Refuse(value, "unknown key '" + name + "." + field + "'");
+            else Refuse(value, "unknown key '" + name + "." + Shown(key) + "'");
             if (refusal_) return;
         }
         if (range.min > range.max) {
@@ -112,7 +187,7 @@ private:
             const std::string name = "servo." + std::string(key.str());
             Joint j;
             if (!JointNamed(std::string(key.str()), j)) {
-                Refuse(value, "unknown key '" + name + "'");
+                Refuse(value, "unknown key 'servo." + Shown(key) + "'");
                 return;
             }
             servoLines_[j] = LineOf(value);
@@ -138,7 +213,7 @@ private:
             } else if (field == "pulse") {
                 Pulse(value, full, servo);
             } else {
-                Refuse(value, "unknown key '" + full + "'");
+                Refuse(value, "unknown key '" + name + "." + Shown(key) + "'");
             }
             if (refusal_) return;
         }
@@ -155,6 +230,11 @@ private:
         long long p0 = (*pair)[0].as_integer()->get(), p1 = (*pair)[1].as_integer()->get();
         if (p0 < 0 || p0 > kMaxPulse || p1 < 0 || p1 > kMaxPulse) {
             Refuse(node, what);
+            return;
+        }
+        if (p0 == p1) {
+            Refuse(node, name + " [" + std::to_string(p0) + ", " + std::to_string(p1) +
+                             "] has no width: every angle would be the same pulse");
             return;
         }
         servo.pulseAtZero = static_cast<int>(p0);
@@ -175,7 +255,15 @@ private:
                                                ", beyond 0..180"};
     }
 
+    // A key as the file writes it (quotes and all), or the key the parser
+    // read where the file does not say.
+    std::string Shown(const toml::key& key) const {
+        std::string written = source_.Span(key.source());
+        return Printable(written.empty() ? std::string_view(key.str()) : std::string_view(written), kShownKeyLength);
+    }
+
     LegDescription& leg_;
+    const SourceText& source_;
     std::optional<Refusal> refusal_;
     int servoLines_[kJointCount] = {};
 };
@@ -186,14 +274,16 @@ std::string Located(const std::string& path, int line, const std::string& what) 
 
 // The parser's description of a syntax error, kept to one printable line:
 // it may quote what it found, a line break or a control character included.
-std::string OneLine(std::string_view description) {
-    const size_t limit = 160;
-    std::string line;
-    for (char c : description.substr(0, limit)) {
-        unsigned char u = static_cast<unsigned char>(c);
-        line += (u < 0x20 || u == 0x7f) ? '?' : c;
+// Where it quotes a character that it got as '?', the file's own character
+// is shown instead.
+std::string OneLine(std::string_view description, const SourceText& source, const toml::source_position& at) {
+    std::string text(description);
+    auto original = source.replaced.find({static_cast<int>(at.line), static_cast<int>(at.column)});
+    size_t quoted = text.find("'?'");
+    if (original != source.replaced.end() && quoted != std::string::npos) {
+        text.replace(quoted + 1, 1, original->second);
     }
-    return description.size() > limit ? line + "..." : line;
+    return Printable(text, 160);
 }
 
 // The length of the UTF-8 sequence at text[i], or 0 when it is not one
@@ -220,22 +310,33 @@ size_t Utf8Length(const std::string& text, size_t i) {
 // the parser's own test of non-ASCII blanks is unsound for some characters
 // (U+FC06..U+FEFE reach a point its code marks unreachable). A misplaced
 // character is still refused, as an unexpected '?'.
-std::optional<Refusal> ToAscii(const std::string& text, std::string& ascii) {
+std::optional<Refusal> ToAscii(const std::string& text, std::string& ascii, SourceText& source) {
     size_t i = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    int line = 1;
+    int line = 1, column = 1;
     ascii.clear();
     ascii.reserve(text.size());
+    source.lines.assign(1, std::string());
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
-            line += c == '\n';
             ascii += static_cast<char>(c);
             ++i;
+            if (c == '\n') {
+                ++line;
+                column = 1;
+                source.lines.emplace_back();
+            } else {
+                source.lines.back() += static_cast<char>(c);
+                ++column;
+            }
             continue;
         }
         size_t length = Utf8Length(text, i);
         if (length == 0) return Refusal{line, "not valid UTF-8 text"};
         ascii += '?';
+        source.replaced[{line, column}] = text.substr(i, length);
+        source.lines.back() += text.substr(i, length);
+        ++column;
         i += length;
     }
     return std::nullopt;
@@ -245,7 +346,8 @@ std::optional<Refusal> ToAscii(const std::string& text, std::string& ascii) {
 
 bool ParseLegText(const std::string& text, const std::string& path, LegDescription& leg, std::string& error) {
     std::string ascii;
-    if (std::optional<Refusal> refusal = ToAscii(text, ascii)) {
+    SourceText source;
+    if (std::optional<Refusal> refusal = ToAscii(text, ascii, source)) {
         error = Located(path, refusal->line, refusal->what);
         return false;
     }
@@ -253,11 +355,11 @@ bool ParseLegText(const std::string& text, const std::string& path, LegDescripti
     try {
         root = toml::parse(ascii, path);
     } catch (const toml::parse_error& e) {
-        error = Located(path, static_cast<int>(e.source().begin.line), "not valid TOML: " + OneLine(e.description()));
+        error = Located(path, static_cast<int>(e.source().begin.line), "not valid TOML: " + OneLine(e.description(), source, e.source().begin));
         return false;
     }
     LegDescription read;
-    if (std::optional<Refusal> refusal = Reader(read).Read(root)) {
+    if (std::optional<Refusal> refusal = Reader(read, source).Read(root)) {
         error = Located(path, refusal->line, refusal->what);
         return false;
     }
@@ -266,6 +368,13 @@ bool ParseLegText(const std::string& text, const std::string& path, LegDescripti
 }
 
 bool ReadLegFile(const std::string& path, LegDescription& leg, std::string& error) {
+    // A FIFO with no writer would block the open for ever, a device would
+    // never end: only a regular file is a leg file.
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        error = path + ": cannot read the leg file: not a regular file";
+        return false;
+    }
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) {
         error = path + ": cannot open the leg file: " + std::strerror(errno);

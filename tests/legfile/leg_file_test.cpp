@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "legfile/leg_file.h"
 
 namespace {
@@ -89,6 +94,9 @@ const BadFile kBadFiles[] = {
     {"[servo.hip]\noffset = 10\n", ":1: servo.hip offset 10 takes hip angles 0..180 to servo degrees 10..190, beyond 0..180"},
     {"[hip]\nmin = 20\nmax = 170\n[servo.hip]\ninvert = true\noffset = -20\n",
      ":4: servo.hip offset -20 takes hip angles 20..170 to servo degrees -10..140, beyond 0..180"},
+    {"[servo.knee]\npulse = [0, 0]\n", ":2: servo.knee.pulse [0, 0] has no width: every angle would be the same pulse"},
+    {"[servo.yaw]\npulse = [1500, 1500]\n",
+     ":2: servo.yaw.pulse [1500, 1500] has no width: every angle would be the same pulse"},
     {"[servo.knee]\npulse = [500]\n",
      ":2: servo.knee.pulse must be two whole numbers of microseconds from 0 to 100000, such as [500, 2500]"},
     {"[servo.knee]\npulse = [500, 2500.5]\n",
@@ -131,6 +139,52 @@ TEST(LegFileTest, SyntaxErrorsNameTheirLine) {
     }
 }
 
+// A key the reader does not know is quoted as the file writes it, kept to
+// one printable line of sensible length: escapes stay escapes, a character
+// that is not ASCII shows as itself, a control character as '?'.
+TEST(LegFileTest, UnknownKeysAreQuotedOnOnePrintableLine) {
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {"\"a\\nb\" = 1\n", "x.toml:1: unknown key '\"a\\nb\"'"},
+        {"\"\\u001b[31mRED\" = 1\n", "x.toml:1: unknown key '\"\\u001b[31mRED\"'"},
+        {"\"\\u0000\" = 1\n", "x.toml:1: unknown key '\"\\u0000\"'"},
+        {"\"hi\\rp\" = 1\n", "x.toml:1: unknown key '\"hi\\rp\"'"},
+        {"\"tab\there\" = 1\n", "x.toml:1: unknown key '\"tab?here\"'"},
+        {"\"h\u00e9\" = 1\n", "x.toml:1: unknown key '\"h\u00e9\"'"},  // escaped in TOML: as written
+        {"[servo]\n\"kn\xc3\xa9" "e\" = {}\n", "x.toml:2: unknown key 'servo.\"kn\xc3\xa9" "e\"'"},
+        {"[knee]\n\"m\xc3\xafn\" = 1\n", "x.toml:2: unknown key 'knee.\"m\xc3\xafn\"'"},
+        {"\"\xe2\x80\x8bupper\" = 1\n", "x.toml:1: unknown key '\"U+200Bupper\"'"},  // an invisible space
+        {"\"" + std::string(500000, 'x') + "\" = 1\n", "x.toml:1: unknown key '\"" + std::string(59, 'x') + "...'"},
+    };
+    for (const auto& c : cases) {
+        LegDescription leg;
+        std::string error;
+        EXPECT_FALSE(ParseLegText(c.text, "x.toml", leg, error)) << c.text.substr(0, 40);
+        EXPECT_EQ(c.error, error);
+    }
+}
+
+// Where the parser stumbles on a character that is not ASCII, the message
+// shows that character, not the '?' the parser was given.
+TEST(LegFileTest, SyntaxErrorsShowTheCharacterAsWritten) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"upp\xc3\xa9r = 10\n", "x.toml:1: not valid TOML: Error while parsing key-value pair: expected '=', saw '\xc3\xa9'"},
+        {"[servo.kn\xc3\xa9" "e]\n", "x.toml:1: not valid TOML: Error while parsing table header: expected ']', saw '\xc3\xa9'"},
+        {"upp\xc2\x85r = 10\n", "x.toml:1: not valid TOML: Error while parsing key-value pair: expected '=', saw 'U+0085'"},
+    };
+    for (const auto& c : cases) {
+        LegDescription leg;
+        std::string error;
+        EXPECT_FALSE(ParseLegText(c.text, "x.toml", leg, error)) << c.text;
+        EXPECT_EQ(c.error, error);
+    }
+}
+
 TEST(LegFileTest, TextThatIsNotUtf8IsRefusedWithItsLine) {
     const struct {
         std::string text;
@@ -170,5 +224,23 @@ TEST(LegFileTest, AFileThatCannotBeReadIsNamed) {
     // Windows refuses to open a directory; elsewhere reading it fails.
     EXPECT_EQ(0u, error.rfind(TAVRIN_SOURCE_DIR "/legs: cannot ", 0)) << error;
 }
+
+#ifndef _WIN32
+// A FIFO with no writer would block an open for ever; a device never ends.
+TEST(LegFileTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+    char dir[] = "/tmp/tavrin-legfile-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(dir));
+    const std::string fifo = std::string(dir) + "/leg.toml";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        LegDescription leg;
+        std::string error;
+        EXPECT_FALSE(ReadLegFile(path, leg, error));
+        EXPECT_EQ(path + ": cannot read the leg file: not a regular file", error);
+    }
+    unlink(fifo.c_str());
+    rmdir(dir);
+}
+#endif
 
 }  // namespace
