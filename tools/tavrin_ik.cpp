@@ -43,8 +43,9 @@ const char kUsage[] =
 const int kWriteError = 1;
 const int kUsageError = 2;
 
+// One line naming what is wrong; the whole usage is a --help away.
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "tavrin-ik: %s\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "tavrin-ik: %s (see tavrin-ik --help)\n", message.c_str());
     return kUsageError;
 }
 
@@ -106,9 +107,10 @@ int SweepCounts(const LegDescription& leg, const std::vector<float>& depths) {
 
 int Run(int argc, char** argv) {
     LegDescription leg;
-    // The leg comes before the command: drop it from the arguments.
+    // The leg comes before the command, once: drop it from the arguments.
     if (argc >= 2 && std::strcmp(argv[1], "--leg") == 0) {
         if (argc < 3) return UsageError("--leg needs a FILE");
+        if (argc >= 4 && std::strcmp(argv[3], "--leg") == 0) return UsageError("--leg given twice");
         std::string error;
         if (!ReadLegFile(argv[2], leg, error)) {
             std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
@@ -116,6 +118,11 @@ int Run(int argc, char** argv) {
         }
         argv += 2;
         argc -= 2;
+    }
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--leg") == 0) {
+            return UsageError("--leg goes before the command: tavrin-ik --leg FILE " + std::string(argv[1]) + " ...");
+        }
     }
     if (argc < 2) return UsageError("missing command");
     std::string command = argv[1];
@@ -149,8 +156,10 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 // Whatever was printed must have reached its destination: a full disk or a
-// closed output is a failure, not a success that wrote nothing.
+// closed output is a failure, not a success that wrote nothing. A refused
+// command printed nothing there, so its output is not judged.
 int FinishOutput(int status) {
+    if (status == kUsageError) return status;
     bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
     int error = errno;
     if (std::fclose(stdout) != 0 && !failed) {
