@@ -37,20 +37,63 @@ std::vector<std::string> SplitCommandLine(const char* line) {
     return args;
 }
 
+const char kUsage[] =
+    "usage: tavrin [--leg FILE] [--angles] [--scale N]\n"
+    "       tavrin --help\n"
+    "\n"
+    "Tavrin FrontView: drag the foot of a three-joint leg and see the joint angles\n"
+    "that reach it, over the cloud of every point the foot can reach at this depth.\n"
+    "\n"
+    "--leg FILE  the leg to show, described in TOML (segment lengths, joint ranges,\n"
+    "            servos; see legs/example.toml); without it the default leg:\n"
+    "            upper 10, lower 15, every joint 0..180.\n"
+    "--angles    start with the joint angles shown under the target.\n"
+    "--scale N   show every pixel as N x N screen pixels (1 to 8; also TAVRIN_SCALE);\n"
+    "            without it a high-DPI screen chooses. A factor that does not fit\n"
+    "            the screen is lowered to the largest that does. The Windows build\n"
+    "            leaves scaling to Windows' display settings.\n"
+    "\n"
+    "Keys: drag with the left button to move the foot; arrows move it by one unit;\n"
+    "keypad + and - change the depth; A shows or hides the joint angles.\n"
+    "\n"
+    "Exit status: 0 when the window was closed, 1 when no display could be opened,\n"
+    "2 for a bad command line or leg file (one line on standard error, no window).\n";
+
+namespace {
+
+// One line naming what is wrong; the whole usage is a --help away.
+bool Refuse(std::string& error, const std::string& what) {
+    error = what + " (see tavrin --help)";
+    return false;
+}
+
+}  // namespace
+
 bool ParseOptions(const char* commandLine, AppOptions& options, std::string& error) {
     std::vector<std::string> args = SplitCommandLine(commandLine);
+    bool haveLeg = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--angles") {
             options.showAngles = true;
+        } else if (args[i] == "--help" || args[i] == "-h") {
+            options.help = true;
         } else if (args[i] == "--leg") {
-            if (i + 1 == args.size()) {
-                error = "--leg needs a FILE";
-                return false;
-            }
+            if (i + 1 == args.size()) return Refuse(error, "--leg needs a FILE");
+            if (haveLeg) return Refuse(error, "--leg given twice");
+            haveLeg = true;
             options.legFile = args[++i];
+        } else if (args[i] == "--scale") {
+            const std::string value = i + 1 < args.size() ? args[++i] : "";
+            if (value.size() != 1 || value[0] < '1' || value[0] > '8') {
+                return Refuse(error, "--scale must be a whole number from 1 to 8, not '" + value + "'");
+            }
+            options.scale = value[0] - '0';
         } else {
-            error = "unknown argument '" + args[i] + "' (options: --leg FILE, --angles)";
-            return false;
+            std::string shown = args[i].size() > 40 ? args[i].substr(0, 40) + "..." : args[i];
+            for (char& c : shown) {
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+            }
+            return Refuse(error, "unknown argument '" + shown + "'");
         }
     }
     return true;

@@ -9,8 +9,10 @@
 const int kBadCommandLine = 2;
 
 // The steps of WinMain, in the order it runs them. The command line is
-// applied first, and refused with one line before any window opens.
-bool ApplyCommandLine(const char* commandLine);
+// applied first, and refused with one line before any window opens; --help
+// prints the usage and ends the program.
+enum class StartupAction { Run, Exit, Refuse };
+StartupAction ApplyCommandLine(const char* commandLine);
 void RegisterMainClass();
 HWND CreateMainWindow();
 void ReportCreateFailure();

@@ -57,23 +57,50 @@ void ReportStartupError(const std::string& what) {
     }
 }
 
-bool ApplyCommandLine(const char* commandLine) {
+// The usage on standard output, or in a box where there is none.
+void ShowUsage() {
+    std::fputs(kUsage, stdout);
+    std::fflush(stdout);
+    HANDLE standardOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (standardOutput == nullptr || standardOutput == reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1))) {
+        MessageBoxA(nullptr, kUsage, "Tavrin FrontView", MB_OK);
+    }
+}
+
+StartupAction ApplyCommandLine(const char* commandLine) {
     AppOptions options;
     std::string error;
     LegDescription description;
-    if (!ParseOptions(commandLine, options, error) ||
-        (!options.legFile.empty() && !ReadLegFile(options.legFile, description, error))) {
+    if (!ParseOptions(commandLine, options, error)) {
         ReportStartupError(error);
-        return false;
+        return StartupAction::Refuse;
+    }
+    if (options.help) {
+        ShowUsage();
+        return StartupAction::Exit;
+    }
+    if (!options.legFile.empty() && !ReadLegFile(options.legFile, description, error)) {
+        ReportStartupError(error);
+        return StartupAction::Refuse;
+    }
+    // Only a build whose start-up code does not scale windows leaves --scale
+    // to the program.
+    if (options.scale > 0) {
+        std::fprintf(stderr, "tavrin: --scale %d: this build leaves scaling to the system's display settings\n",
+                     options.scale);
     }
     UseLeg(description);
     app.showAngles = options.showAngles;
-    return true;
+    return StartupAction::Run;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     app.hInstance = instance;
-    if (!ApplyCommandLine(commandLine)) return kBadCommandLine;
+    switch (ApplyCommandLine(commandLine)) {
+    case StartupAction::Refuse: return kBadCommandLine;
+    case StartupAction::Exit: return 0;
+    case StartupAction::Run: break;
+    }
     RegisterMainClass();
     app.hWnd = CreateMainWindow();
     if (app.hWnd == nullptr) {

@@ -21,7 +21,7 @@ HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
     // the stream's descriptor, and nothing reads it back.
     switch (nStdHandle) {
     case static_cast<DWORD>(-10): return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x10));
-    case static_cast<DWORD>(-11): return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x11));
+    case STD_OUTPUT_HANDLE: return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x11));
     case STD_ERROR_HANDLE: return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x12));
     default: return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));  // INVALID_HANDLE_VALUE
     }

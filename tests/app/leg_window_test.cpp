@@ -159,14 +159,22 @@ TEST(CommandLineTest, OptionsAndTheirErrors) {
     ASSERT_TRUE(ParseOptions("--angles --leg legs/x.toml", options, error)) << error;
     EXPECT_TRUE(options.showAngles);
     EXPECT_EQ("legs/x.toml", options.legFile);
+    EXPECT_FALSE(options.help);
+    AppOptions more;
+    ASSERT_TRUE(ParseOptions("--scale 3 --help", more, error)) << error;
+    EXPECT_EQ(3, more.scale);
+    EXPECT_TRUE(more.help);
 
     const struct {
         const char* line;
         const char* error;
     } bad[] = {
-        {"--leg", "--leg needs a FILE"},
-        {"--legs x", "unknown argument '--legs' (options: --leg FILE, --angles)"},
-        {"x.toml", "unknown argument 'x.toml' (options: --leg FILE, --angles)"},
+        {"--leg", "--leg needs a FILE (see tavrin --help)"},
+        {"--legs x", "unknown argument '--legs' (see tavrin --help)"},
+        {"x.toml", "unknown argument 'x.toml' (see tavrin --help)"},
+        {"--leg a.toml --leg b.toml", "--leg given twice (see tavrin --help)"},
+        {"--scale", "--scale must be a whole number from 1 to 8, not '' (see tavrin --help)"},
+        {"--scale 9", "--scale must be a whole number from 1 to 8, not '9' (see tavrin --help)"},
     };
     for (const auto& b : bad) {
         AppOptions o;

@@ -27,8 +27,20 @@ refuse "tavrin: $work/none.toml: cannot open the leg file: No such file or direc
 odd="$work/my \"odd\" leg\\.toml"
 cp "$work/typo.toml" "$odd"
 refuse "tavrin: $odd:2: unknown key 'uper'" --leg "$odd"
-refuse "tavrin: --leg needs a FILE" --leg
-refuse "tavrin: unknown argument '--bogus'" --bogus
+refuse "tavrin: --leg needs a FILE (see tavrin --help)" --leg
+refuse "tavrin: unknown argument '--bogus' (see tavrin --help)" --bogus
+refuse "tavrin: --leg given twice (see tavrin --help)" --leg "$legs/example.toml" --leg "$legs/example.toml"
+# A FIFO with no writer is refused at once instead of blocking the start.
+mkfifo "$work/fifo.toml"
+refuse "tavrin: $work/fifo.toml: cannot read the leg file: not a regular file" --leg "$work/fifo.toml"
+# --help prints every option, the keys and the exit statuses, and opens nothing.
+status=0
+timeout 10 "$tavrin" --help >"$work/out" 2>"$work/err" || status=$?
+[ "$status" -eq 0 ] || fail "--help exit status $status"
+for text in "usage: tavrin" "--leg FILE" "--angles" "--scale N" "Keys:" "Exit status:"; do
+  grep -qF -- "$text" "$work/out" || fail "--help does not say '$text'"
+done
+[ -s "$work/err" ] && fail "--help wrote to standard error: $(cat "$work/err")"
 
 start_program "$tavrin" --leg "$legs/example.toml" --angles
 sleep 1
