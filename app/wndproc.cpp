@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/title.h"
 #include "kinematics/truncate.h"
 
 namespace {
@@ -80,6 +81,7 @@ void OnRedraw(HWND window) {
     leg->DrawAxes();
     if (app.haveValidTarget) leg->DrawLeg();
     DrawReadout(window);
+    ShowTitle(window, app);
 }
 
 // The leg sweeps the depth of the target it is handed, once its list is

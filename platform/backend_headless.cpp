@@ -101,6 +101,7 @@ Backend MakeHeadless() {
     b.createWindow = CreateNothing;
     b.destroyWindow = DestroyNothing;
     b.showWindow = ShowHeadless;
+    b.setTitle = [](Window&) {};
     b.setClientSize = ResizeNothing;
     b.present = PresentHeadless;
     b.pumpEvents = PumpNothing;

@@ -105,6 +105,37 @@ void FitToBorders(Window& w) {
     ClientResized(h, clientWidth, clientHeight);
 }
 
+// A title as Windows' A calls take it, in code page 1252, as SDL takes it,
+// in UTF-8: ASCII as it is, 0x80..0x9F through the code page's table, the
+// rest as the Latin-1 character of the same number.
+std::string TitleInUtf8(const std::string& ansi) {
+    static const uint16_t k80To9F[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
+    };
+    std::string utf8;
+    for (char c : ansi) {
+        unsigned code = static_cast<unsigned char>(c);
+        if (code >= 0x80 && code <= 0x9F) code = k80To9F[code - 0x80];
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (code >> 6));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (code >> 12));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+void SetSdlTitle(Window& w) {
+    if (Native* n = NativeOf(w)) SDL_SetWindowTitle(n->window, TitleInUtf8(w.title).c_str());
+}
+
 void CreateSdlWindow(Window& w) {
     Native* n = new Native();
     n->outerX = w.clientOrigin.x - w.frame.left;
@@ -118,7 +149,7 @@ void CreateSdlWindow(Window& w) {
     if (!(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER))) flags |= SDL_WINDOW_BORDERLESS;
     int width = n->outerWidth > 0 ? n->outerWidth : 1;
     int height = n->outerHeight > 0 ? n->outerHeight : 1;
-    n->window = SDL_CreateWindow(w.title.c_str(), ToScreen(n->outerX), ToScreen(n->outerY), ToScreen(width),
+    n->window = SDL_CreateWindow(TitleInUtf8(w.title).c_str(), ToScreen(n->outerX), ToScreen(n->outerY), ToScreen(width),
                                  ToScreen(height), flags);
     if (!n->window) {
         std::fprintf(stderr, "tavrin platform: SDL_CreateWindow failed: %s\n", SDL_GetError());
@@ -585,6 +616,7 @@ Backend MakeSdl() {
     b.createWindow = CreateSdlWindow;
     b.destroyWindow = DestroySdlWindow;
     b.showWindow = ShowSdlWindow;
+    b.setTitle = SetSdlTitle;
     b.setClientSize = SetSdlClientSize;
     b.present = PresentSdl;
     b.pumpEvents = PumpSdl;

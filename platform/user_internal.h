@@ -102,6 +102,9 @@ struct Backend {
     void (*createWindow)(Window& w) = nullptr;
     void (*destroyWindow)(Window& w) = nullptr;
     void (*showWindow)(Window& w, int cmd) = nullptr;
+    // The window's title changed (w.title, in the ANSI code page 1252 as
+    // Windows' A calls take it).
+    void (*setTitle)(Window& w) = nullptr;
     // The client area is to take a new size (the caller then resizes it).
     void (*setClientSize)(Window& w, int clientWidth, int clientHeight) = nullptr;
     // Shows the client surface if it or the native window changed since it

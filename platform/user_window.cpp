@@ -2,6 +2,7 @@
 // client rectangles, the update region with BeginPaint and EndPaint, and
 // DefWindowProcA's share of the work.
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <strings.h>
@@ -50,6 +51,7 @@ const Backend& NoDisplay() {
         b.createWindow = [](Window&) {};
         b.destroyWindow = [](Window&) {};
         b.showWindow = [](Window&, int) {};
+        b.setTitle = [](Window&) {};
         b.setClientSize = [](Window&, int, int) {};
         b.present = [](Window&) { return false; };
         b.pumpEvents = [](int) {};
@@ -510,6 +512,25 @@ DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags) {
     if (uiFlags == GR_GDIOBJECTS) return static_cast<DWORD>(LiveGdiObjectCount());
     if (uiFlags == GR_USEROBJECTS) return static_cast<DWORD>(creationOrder.size());
     return 0;
+}
+
+BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
+    Window* w = LookUpWindow(hWnd);
+    if (!w) return FALSE;
+    std::string title = lpString ? lpString : "";
+    if (title == w->title) return TRUE;
+    w->title = title;
+    DisplayBackend().setTitle(*w);
+    return TRUE;
+}
+
+int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
+    Window* w = LookUpWindow(hWnd);
+    if (!w || !lpString || nMaxCount <= 0) return 0;
+    size_t count = std::min(w->title.size(), static_cast<size_t>(nMaxCount - 1));
+    std::memcpy(lpString, w->title.data(), count);
+    lpString[count] = '\0';
+    return static_cast<int>(count);
 }
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {

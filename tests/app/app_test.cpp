@@ -321,6 +321,13 @@ TEST_F(AppTest, EachTurnOfTheLoopPresentsTheWindowOnce) {
     EXPECT_EQ(before + 3, TavrinPresentations(app.hWnd));
 }
 
+// The default leg's start target solves: its title never carries a note.
+TEST_F(AppTest, TheDefaultLegKeepsThePlainTitle) {
+    char text[64];
+    int length = GetWindowTextA(app.hWnd, text, sizeof text);
+    EXPECT_EQ("Tavrin FrontView", std::string(text, static_cast<size_t>(length)));
+}
+
 TEST(FormatIntTest, WritesLikePercentD) {
     const struct { int value; const char* text; } rows[] = {
         {0, "0"}, {7, "7"}, {-7, "-7"}, {-100, "-100"}, {123456, "123456"},

@@ -47,6 +47,29 @@ TEST_F(LongLegWindow, ScaleStartTargetAndCloudFollowTheLeg) {
     EXPECT_EQ(kGrey, Front(400, 624));
 }
 
+// The main window's title as the window holds it.
+std::string Title() {
+    char text[512];
+    int length = GetWindowTextA(app.hWnd, text, sizeof text);
+    return std::string(text, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+// A leg that reaches nothing at all: the title says so, not that the start
+// target is out of reach.
+class NothingReachableWindow : public AppTest {
+public:
+    NothingReachableWindow() {
+        legToShow.ranges[kYawJoint] = JointRange{0, 0};
+        legToShow.ranges[kHipJoint] = JointRange{0, 0};
+        legToShow.ranges[kKneeJoint] = JointRange{0, 0};
+    }
+};
+
+TEST_F(NothingReachableWindow, TheTitleSaysNothingIsReachableAtThisDepth) {
+    EXPECT_TRUE(app.leg->workspace.empty());
+    EXPECT_EQ("Tavrin FrontView \x97 nothing is reachable at this depth", Title());
+}
+
 // A hip that may only reach 0..10: the start target (10, 15, 0) needs 90.
 class NarrowHipWindow : public AppTest {
 public:
@@ -55,6 +78,7 @@ public:
 
 TEST_F(NarrowHipWindow, NoLegIsDrawnUntilATargetSolves) {
     EXPECT_FALSE(app.haveValidTarget);
+    EXPECT_EQ("Tavrin FrontView \x97 the start target is out of reach", Title());
     for (int y = 0; y < 811; ++y) {
         for (int x = 0; x < 684; ++x) ASSERT_NE(kGrey, Front(x, y)) << x << "," << y;
     }
@@ -77,6 +101,7 @@ TEST_F(NarrowHipWindow, NoLegIsDrawnUntilATargetSolves) {
     Mouse(WM_MOUSEMOVE, px, py, MK_LBUTTON);
     ASSERT_TRUE(Pump());
     EXPECT_TRUE(app.haveValidTarget);
+    EXPECT_EQ("Tavrin FrontView", Title()) << "a leg is drawn: the plain title again";
     int grey = 0;
     for (int y = 0; y < 811; ++y) {
         for (int x = 0; x < 684; ++x) grey += Front(x, y) == kGrey;

@@ -1,0 +1,30 @@
+#include "app/title.h"
+
+#include <vector>
+
+namespace {
+
+// Until some target has solved no leg is drawn; the title says why.
+std::string MissingLegNote(const AppState& state) {
+    if (state.haveValidTarget || !state.leg) return {};
+    if (state.leg->workspaceReady && state.leg->workspace.empty()) return "nothing is reachable at this depth";
+    return "the start target is out of reach";
+}
+
+}  // namespace
+
+std::string WindowTitle(const AppState& state) {
+    std::string title = "Tavrin FrontView";
+    for (const std::string& note : {MissingLegNote(state)}) {
+        if (!note.empty()) title += kTitleDash + note;
+    }
+    return title;
+}
+
+void ShowTitle(HWND window, const AppState& state) {
+    const std::string title = WindowTitle(state);
+    char shown[512];
+    int length = GetWindowTextA(window, shown, sizeof shown);
+    if (length >= 0 && title == std::string(shown, static_cast<size_t>(length))) return;
+    SetWindowTextA(window, title.c_str());
+}
