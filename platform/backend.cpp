@@ -43,6 +43,8 @@ bool OpenOrEnd(const char* appClass, std::string* why) {
 
 }  // namespace
 
+const char* ProgramName() { return programName.c_str(); }
+
 const Backend& ChooseBackend(const char* name) {
     if (name && *name) programName = name;
     if (WantsHeadless()) return HeadlessBackend();

@@ -27,4 +27,7 @@ void SetPresentationScale(int factor);
 // begins with programName.
 const Backend& ChooseBackend(const char* programName);
 
+// The name that ChooseBackend was given, for the backends' messages.
+const char* ProgramName();
+
 }  // namespace tavrin

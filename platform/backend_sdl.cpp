@@ -18,9 +18,7 @@ bool NoSdl(const char*, std::string* why) {
 }
 }  // namespace
 
-void SetPresentationScale(int factor) {
-    askedScale = factor >= 1 && factor <= kMaxPresentationScale ? factor : 0;
-}
+void SetPresentationScale(int) {}
 
 const Backend& SdlBackend() {
     static const Backend none = [] {
@@ -56,6 +54,74 @@ int ToScreen(int v) { return static_cast<int>(std::clamp<int64_t>(int64_t{v} * s
 // Rounds toward minus infinity, so that a pointer left of the window, at
 // screen -1, is at program -1 and not 0.
 int FromScreen(int v) { return v >= 0 ? v / scale : -((-(v + 1)) / scale) - 1; }
+
+// The scale the start-up code asked for (SetPresentationScale); 0 chooses.
+int askedScale = 0;
+
+// A whole factor from a number that a desktop sets, or 0 when it sets none.
+int WholeFactor(const char* text) {
+    if (!text || !*text) return 0;
+    char* end = nullptr;
+    double factor = std::strtod(text, &end);
+    if (end == text || !(factor >= 1.0)) return 0;
+    return static_cast<int>(std::min<double>(factor, kMaxPresentationScale));
+}
+
+// The Xft.dpi resource that X11 desktops set for high-DPI screens (in the
+// root window's RESOURCE_MANAGER), or 0.
+float XftDpi() {
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(TAVRIN_HAVE_X11)
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 0;
+    float dpi = 0;
+    if (const char* resources = XResourceManagerString(display)) {
+        const char* at = std::strstr(resources, "Xft.dpi:");
+        if (at && (at == resources || at[-1] == '\n')) dpi = std::strtof(at + 8, nullptr);
+    }
+    XCloseDisplay(display);
+    return dpi;
+#else
+    return 0;
+#endif
+}
+
+// What the desktop asks for, as toolkits read it: GDK_SCALE, then
+// QT_SCALE_FACTOR, then Xft.dpi (2 at 192 and above), then the DPI that SDL
+// reports for the display; 1 when none says more.
+int DesktopScale() {
+    if (int gdk = WholeFactor(std::getenv("GDK_SCALE"))) return gdk;
+    if (int qt = WholeFactor(std::getenv("QT_SCALE_FACTOR"))) return qt;
+    float dpi = XftDpi();
+    if (!(dpi > 0) && SDL_GetDisplayDPI(0, nullptr, &dpi, nullptr) != 0) dpi = 0;
+    if (!(dpi >= 192.0f)) return 1;
+    return std::min(kMaxPresentationScale, static_cast<int>(dpi / 96.0f));
+}
+
+// The asked scale when there is one. Otherwise 1 on Wayland, whose own
+// output scale the high-DPI window already takes; elsewhere what the
+// desktop asks for.
+int ChooseScale(bool wayland) {
+    if (askedScale > 0) return askedScale;
+    if (wayland) return 1;
+    return DesktopScale();
+}
+
+// The first window never comes out larger than the screen it opens on: a
+// scale that does not fit the usable area is lowered to the largest that
+// does (at least 1), and the user is told so once.
+void FitScale(int outerWidth, int outerHeight) {
+    static bool fitted = false;
+    if (fitted) return;
+    fitted = true;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) return;
+    int fits = scale;
+    while (fits > 1 && (int64_t{outerWidth} * fits > usable.w || int64_t{outerHeight} * fits > usable.h)) --fits;
+    if (fits == scale) return;
+    std::fprintf(stderr, "%s: scale %d makes the window %d x %d, larger than the %d x %d screen: using scale %d\n",
+                 ProgramName(), scale, outerWidth * scale, outerHeight * scale, usable.w, usable.h, fits);
+    scale = fits;
+}
 
 struct Native {
     SDL_Window* window = nullptr;
@@ -149,6 +215,7 @@ void CreateSdlWindow(Window& w) {
     if (!(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER))) flags |= SDL_WINDOW_BORDERLESS;
     int width = n->outerWidth > 0 ? n->outerWidth : 1;
     int height = n->outerHeight > 0 ? n->outerHeight : 1;
+    FitScale(width, height);
     n->window = SDL_CreateWindow(TitleInUtf8(w.title).c_str(), ToScreen(n->outerX), ToScreen(n->outerY), ToScreen(width),
                                  ToScreen(height), flags);
     if (!n->window) {
@@ -550,19 +617,6 @@ void SdlCaptureChanged(Window* w) {
     }
 }
 
-// The scale the start-up code asked for (SetPresentationScale); 0 chooses.
-int askedScale = 0;
-
-// The asked scale when there is one. Otherwise 1 on Wayland, whose own
-// output scale the high-DPI window already takes; elsewhere 2 or more on a
-// screen of 192 DPI or more, else 1.
-int ChooseScale(bool wayland) {
-    if (askedScale > 0) return askedScale;
-    if (wayland) return 1;
-    float dpi = 0;
-    if (SDL_GetDisplayDPI(0, nullptr, &dpi, nullptr) != 0 || !(dpi >= 192.0f)) return 1;
-    return std::min(kMaxPresentationScale, static_cast<int>(dpi / 96.0f));
-}
 
 const char* VideoDrivers() {
     const char* x11 = std::getenv("DISPLAY");
