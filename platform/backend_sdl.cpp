@@ -618,12 +618,22 @@ void SdlCaptureChanged(Window* w) {
 }
 
 
+// A Wayland display named relative to XDG_RUNTIME_DIR cannot be found
+// without it; libwayland would say so on standard error itself, before the
+// program's own message, so such a display is not tried.
+bool WaylandReachable(const char* wayland) {
+    if (!wayland || !*wayland) return false;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return wayland[0] == '/' || (runtime && *runtime);
+}
+
+// The drivers to try, or null when none of the displays named can be.
 const char* VideoDrivers() {
     const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    bool hasX11 = x11 && *x11, hasWayland = wayland && *wayland;
+    bool hasX11 = x11 && *x11, hasWayland = WaylandReachable(std::getenv("WAYLAND_DISPLAY"));
     if (hasX11 && hasWayland) return "x11,wayland";
-    return hasWayland ? "wayland" : "x11";
+    if (hasX11) return "x11";
+    return hasWayland ? "wayland" : nullptr;
 }
 
 bool OpenSdl(const char* appClass, std::string* why) {
@@ -636,7 +646,14 @@ bool OpenSdl(const char* appClass, std::string* why) {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // Only the display systems the user's environment names are tried.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
-    if (!(asked && *asked)) SDL_SetHint(SDL_HINT_VIDEODRIVER, VideoDrivers());
+    if (!(asked && *asked)) {
+        const char* drivers = VideoDrivers();
+        if (!drivers) {
+            *why = "XDG_RUNTIME_DIR is not set, and Wayland needs it to find the display";
+            return false;
+        }
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers);
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         *why = SDL_GetError();
         return false;

@@ -24,6 +24,9 @@ dead=":$((RANDOM % 100 + 400))"
 while [ -e "/tmp/.X11-unix/X${dead#:}" ]; do dead=":$((RANDOM % 100 + 400))"; done
 refuse 1 "no display to open a window on" env -u DISPLAY -u WAYLAND_DISPLAY -u TAVRIN_HEADLESS "$tavrin"
 refuse 1 "cannot open the display '$dead'" env -u WAYLAND_DISPLAY -u TAVRIN_HEADLESS DISPLAY="$dead" "$tavrin"
+# A Wayland display that cannot be found without XDG_RUNTIME_DIR: our line alone.
+refuse 1 "cannot open the display 'wayland-9': XDG_RUNTIME_DIR is not set" \
+  env -u DISPLAY -u XDG_RUNTIME_DIR -u TAVRIN_HEADLESS WAYLAND_DISPLAY=wayland-9 "$tavrin"
 refuse 2 "scale must be a whole number" "$tavrin" --scale 0
 refuse 2 "TAVRIN_SCALE must be a whole number" env TAVRIN_SCALE=x "$tavrin"
 
