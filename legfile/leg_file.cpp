@@ -23,6 +23,7 @@ struct Refusal {
 
 std::string KindOf(const toml::node& node) {
     switch (node.type()) {
+    case toml::node_type::integer: return "a whole number";
     case toml::node_type::floating_point: return "a fraction";
     case toml::node_type::string: return "a string";
     case toml::node_type::boolean: return "true or false";
