@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Every include runs one way: kinematics alone; the leg file reader and
-# render above kinematics; app above both; tools on kinematics and the
-# reader; in platform/ each floor on the
+# Every include runs one way: kinematics alone; the servo controller above
+# kinematics; the leg file reader above the controller; render above
+# kinematics; app above all of them; tools on kinematics, the controller
+# and the reader; in platform/ each floor on the
 # floors below it (platform/README.md). Prints every include that breaks
 # the order and fails if there is one.
 #   include_floors.sh SOURCE_DIR
@@ -10,7 +11,8 @@ cd "$1" || exit 2
 
 # The floor of a project file, by path; empty for anything else. In
 # platform/, 0 is the headers beside the floors; above it the modules are
-# K (kinematics), L (legfile), R (render), A (app) and T (tools).
+# K (kinematics), C (controller), L (legfile), R (render), A (app) and
+# T (tools).
 floor() {
   case $1 in
     platform/win32.h|platform/handle_bits.h) echo 0 ;;
@@ -21,6 +23,7 @@ floor() {
     platform/test_hooks.*) echo 5 ;;
     platform/winmain_main.cpp) echo 6 ;;
     kinematics/*) echo K ;;
+    controller/*) echo C ;;
     legfile/*) echo L ;;
     render/*) echo R ;;
     app/*) echo A ;;
@@ -33,15 +36,17 @@ allowed() {
   local a=$1 b=$2
   case $a in
     K) [ "$b" = K ] ;;
-    L|T) [ "$b" = K ] || [ "$b" = L ] ;;
+    C) [ "$b" = K ] || [ "$b" = C ] ;;
+    L) [ "$b" = K ] || [ "$b" = C ] || [ "$b" = L ] ;;
+    T) [ "$b" = K ] || [ "$b" = C ] || [ "$b" = L ] || [ "$b" = T ] ;;
     R) [ "$b" = K ] || [ "$b" = R ] || [ "$2$3" = 0platform/win32.h ] ;;
-    A) [ "$b" = K ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
+    A) [ "$b" = K ] || [ "$b" = C ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
     *) case $b in [0-9]) [ "$b" -le "$a" ] ;; *) false ;; esac ;;
   esac
 }
 
 bad=0
-for file in $(git ls-files 'kinematics/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+for file in $(git ls-files 'kinematics/*' 'controller/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
   from=$(floor "$file")
   [ -n "$from" ] || continue
   for header in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file"); do
