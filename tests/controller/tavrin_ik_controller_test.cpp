@@ -3,8 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -207,6 +208,49 @@ TEST(TavrinIkProbeTest, AutoBaudTriesEachRateAndSaysWhichAnswered) {
     r = RunTool("--leg " + leg + " --port '" + fake.Path() + "' --baud 57600 probe");
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("{\"answered\":true,\"errors\":0}\n", r.out);
+}
+
+}  // namespace
+
+namespace {
+
+// Wine maps COMn through its prefix's dosdevices/comn link to a device
+// path: there, to the fake controller's pseudo-terminal.
+TEST(TavrinIkWindowsTest, TheWindowsBuildSendsAndProbesTheSame) {
+    const std::string exe = TAVRIN_WINDOWS_IK_PATH;
+    if (access(exe.c_str(), R_OK) != 0) GTEST_SKIP() << "no Windows build at " << exe;
+    const std::string prefix = exe.substr(0, exe.rfind('/')) + "/wine";
+    const std::string wine = std::string("bash '") + TAVRIN_WINE_RUN + "' '" + prefix + "'";
+    if (std::system((wine + " >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "Wine cannot run here";
+    // A port number of this process's own: the prefix is shared.
+    const std::string com = "com" + std::to_string(100 + getpid() % 150);
+    const std::string link = prefix + "/dosdevices/" + com;
+
+    for (Protocol protocol : {Protocol::Ssc32, Protocol::Maestro}) {
+        const std::string controller = std::string("protocol = \"") + ProtocolName(protocol) + "\"\n";
+        FakeController native(protocol);
+        FakeController windows(protocol);
+        unlink(link.c_str());
+        ASSERT_EQ(0, symlink(windows.Path().c_str(), link.c_str()));
+        const std::string nativeLeg = LegWith("native_leg", controller + "port = \"" + native.Path() + "\"\n");
+        const std::string windowsLeg = "Z:" + WriteLegFile("windows_leg", kLeg + std::string("[controller]\n") +
+                                                                              controller + "port = \"" + com + "\"\n");
+        for (const char* command : {"send 30 40 10", "probe"}) {
+            ToolRun expected = RunTool("--leg " + nativeLeg + " " + command);
+            std::string run = wine + " '" + exe + "' --leg '" + windowsLeg + "' " + command + " | tr -d '\\r'";
+            FILE* pipe = popen(run.c_str(), "r");
+            ASSERT_NE(nullptr, pipe);
+            std::string out;
+            char buffer[4096];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+            pclose(pipe);
+            EXPECT_EQ(expected.out, out) << command;
+        }
+        windows.WaitFor([&] { return windows.Bytes().size() >= native.Bytes().size(); }, 2000);
+        EXPECT_EQ(HexPairs(native.Bytes()), HexPairs(windows.Bytes())) << ProtocolName(protocol);
+        unlink(link.c_str());
+    }
 }
 
 }  // namespace
