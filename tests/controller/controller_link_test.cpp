@@ -13,6 +13,7 @@
 
 #include "controller/controller_link.h"
 #include "fake_controller.h"
+#include "test_moves.h"
 
 namespace {
 
@@ -33,12 +34,6 @@ bool PollUntil(ControllerLink& link, const std::function<bool()>& done, int time
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
-}
-
-// A group move per pose, each different, so that what arrives names what
-// was submitted; all 26 bytes long, 28 ms at 9,600 baud.
-std::string MoveFor(int pose) {
-    return Ssc32GroupMove({{0, 1000 + pose % 1000}, {1, 1500}, {2, 2000 - pose / 1000 % 1000}}, 100);
 }
 
 TEST(SerialPortTest, OpeningFailuresNameThePortAndTheReason) {
@@ -118,14 +113,14 @@ TEST(ControllerLinkTest, AFastDragOnASlowLineSendsTheNewestPoseWithoutBacklog) {
     ControllerLink link;
     std::string error;
     ASSERT_TRUE(link.Open(SettingsFor(Protocol::Ssc32, fake.Path(), baud), error)) << error;
-    const int64_t commandMs = ControllerLink::TransmitMs(MoveFor(0).size(), baud);
+    const int64_t commandMs = ControllerLink::TransmitMs(TestMove(0).size(), baud);
     ASSERT_EQ(28, commandMs);
 
     std::vector<int64_t> submittedMs;
     const int64_t start = NowMs();
     int pose = 0;
     for (; NowMs() - start < 1000; ++pose) {
-        link.Submit(MoveFor(pose));
+        link.Submit(TestMove(pose));
         submittedMs.push_back(NowMs());
         link.Poll(NowMs());
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -134,7 +129,7 @@ TEST(ControllerLinkTest, AFastDragOnASlowLineSendsTheNewestPoseWithoutBacklog) {
     const int64_t lastSubmitted = submittedMs.back();
     ASSERT_TRUE(PollUntil(link, [&] {
         std::vector<ReceivedCommand> got = fake.Commands();
-        return !got.empty() && got.back().bytes + "\r" == MoveFor(last);
+        return !got.empty() && got.back().bytes + "\r" == TestMove(last);
     }, 2000)) << "the last pose never arrived";
 
     std::vector<ReceivedCommand> received = fake.Commands();
@@ -149,7 +144,7 @@ TEST(ControllerLinkTest, AFastDragOnASlowLineSendsTheNewestPoseWithoutBacklog) {
     int previous = -1;
     for (const ReceivedCommand& command : received) {
         int sent = 0;
-        while (sent <= last && MoveFor(sent) != command.bytes + "\r") ++sent;
+        while (sent <= last && TestMove(sent) != command.bytes + "\r") ++sent;
         ASSERT_LE(sent, last) << "an unknown command: " << command.bytes;
         EXPECT_GT(sent, previous) << "an older pose after a newer one";
         previous = sent;
@@ -168,11 +163,11 @@ TEST(ControllerLinkTest, OnlyTheNewestWaitingCommandGoesOut) {
     // Handed in time that stands still: the first goes out at once, the
     // others wait for its 28 ms, and only the newest of them follows.
     const int64_t t = 1000;
-    link.Submit(MoveFor(1));
+    link.Submit(TestMove(1));
     link.Poll(t);
-    link.Submit(MoveFor(2));
+    link.Submit(TestMove(2));
     link.Poll(t + 1);
-    link.Submit(MoveFor(3));
+    link.Submit(TestMove(3));
     link.Poll(t + 27);
     EXPECT_EQ(t + 28, link.NextWakeMs());
     // The driver's queue is empty once the controller has read the first.
@@ -181,8 +176,8 @@ TEST(ControllerLinkTest, OnlyTheNewestWaitingCommandGoesOut) {
     EXPECT_TRUE(fake.WaitFor([&] { return fake.Commands().size() >= 2; }, 2000));
     std::vector<ReceivedCommand> received = fake.Commands();
     ASSERT_EQ(2u, received.size());
-    EXPECT_EQ(MoveFor(1), received[0].bytes + "\r");
-    EXPECT_EQ(MoveFor(3), received[1].bytes + "\r");
+    EXPECT_EQ(TestMove(1), received[0].bytes + "\r");
+    EXPECT_EQ(TestMove(3), received[1].bytes + "\r");
     // Nothing waits now but the once-a-second look for a hang-up.
     EXPECT_EQ(t + 1000, link.NextWakeMs());
 }
@@ -192,18 +187,18 @@ TEST(ControllerLinkTest, AfterCloseNothingMoreIsSent) {
     ControllerLink link;
     std::string error;
     ASSERT_TRUE(link.Open(SettingsFor(Protocol::Ssc32, fake.Path(), 9600), error)) << error;
-    link.Submit(MoveFor(1));
+    link.Submit(TestMove(1));
     link.Poll(1000);
-    link.Submit(MoveFor(2));  // waits for the first to go out
+    link.Submit(TestMove(2));  // waits for the first to go out
     link.Close();
     link.Poll(5000);
-    link.Submit(MoveFor(3));
+    link.Submit(TestMove(3));
     link.Poll(6000);
     EXPECT_EQ(-1, link.NextWakeMs());
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::vector<ReceivedCommand> received = fake.Commands();
     ASSERT_EQ(1u, received.size());
-    EXPECT_EQ(MoveFor(1), received[0].bytes + "\r");
+    EXPECT_EQ(TestMove(1), received[0].bytes + "\r");
 }
 
 // A pulled cable: the link says it is lost, keeps trying once a second
@@ -213,7 +208,7 @@ TEST(ControllerLinkTest, AHangUpIsLostAndTheCurrentPoseGoesOutOnReconnecting) {
     ControllerLink link;
     std::string error;
     ASSERT_TRUE(link.Open(SettingsFor(Protocol::Ssc32, fake.Path()), error)) << error;
-    link.Submit(MoveFor(1));
+    link.Submit(TestMove(1));
     ASSERT_TRUE(PollUntil(link, [&] { return fake.Commands().size() == 1; }, 2000));
 
     fake.HangUp();
@@ -225,8 +220,8 @@ TEST(ControllerLinkTest, AHangUpIsLostAndTheCurrentPoseGoesOutOnReconnecting) {
     const int64_t lostAt = NowMs();
     EXPECT_GE(link.NextWakeMs(), lostAt + 900);
     EXPECT_LE(link.NextWakeMs(), lostAt + 1000);
-    link.Submit(MoveFor(2));
-    link.Submit(MoveFor(3));
+    link.Submit(TestMove(2));
+    link.Submit(TestMove(3));
     link.Poll(link.NextWakeMs());  // the port is still gone
     EXPECT_TRUE(link.Lost());
     EXPECT_LT(NowMs() - lostAt, 500);
@@ -235,7 +230,7 @@ TEST(ControllerLinkTest, AHangUpIsLostAndTheCurrentPoseGoesOutOnReconnecting) {
     ASSERT_TRUE(PollUntil(link, [&] { return !link.Lost(); }, 3000));
     EXPECT_EQ("ssc32 on " + fake.Path(), link.Title());
     ASSERT_TRUE(PollUntil(link, [&] { return fake.Commands().size() == 2; }, 2000));
-    EXPECT_EQ(MoveFor(3), fake.Commands()[1].bytes + "\r");
+    EXPECT_EQ(TestMove(3), fake.Commands()[1].bytes + "\r");
     EXPECT_EQ(0, fake.Garbled());
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_controller.h"
+#include "test_moves.h"
 
 namespace {
 
@@ -215,42 +216,122 @@ TEST(TavrinIkProbeTest, AutoBaudTriesEachRateAndSaysWhichAnswered) {
 namespace {
 
 // Wine maps COMn through its prefix's dosdevices/comn link to a device
-// path: there, to the fake controller's pseudo-terminal.
-TEST(TavrinIkWindowsTest, TheWindowsBuildSendsAndProbesTheSame) {
-    const std::string exe = TAVRIN_WINDOWS_IK_PATH;
-    if (access(exe.c_str(), R_OK) != 0) GTEST_SKIP() << "no Windows build at " << exe;
-    const std::string prefix = exe.substr(0, exe.rfind('/')) + "/wine";
-    const std::string wine = std::string("bash '") + TAVRIN_WINE_RUN + "' '" + prefix + "'";
-    if (std::system((wine + " >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "Wine cannot run here";
-    // A port number of this process's own: the prefix is shared.
-    const std::string com = "com" + std::to_string(100 + getpid() % 150);
-    const std::string link = prefix + "/dosdevices/" + com;
+// path: there, to a fake controller's pseudo-terminal.
+class WindowsBuild {
+public:
+    // Empty when the Windows build or Wine is not there.
+    std::string Skip() {
+        const std::string exe = TAVRIN_WINDOWS_IK_PATH;
+        if (access(exe.c_str(), R_OK) != 0) return "no Windows build at " + exe;
+        prefix_ = exe.substr(0, exe.rfind('/')) + "/wine";
+        wine_ = std::string("bash '") + TAVRIN_WINE_RUN + "' '" + prefix_ + "'";
+        if (std::system((wine_ + " >/dev/null 2>&1").c_str()) != 0) return "Wine cannot run here";
+        return "";
+    }
 
-    for (Protocol protocol : {Protocol::Ssc32, Protocol::Maestro}) {
-        const std::string controller = std::string("protocol = \"") + ProtocolName(protocol) + "\"\n";
-        FakeController native(protocol);
-        FakeController windows(protocol);
-        unlink(link.c_str());
-        ASSERT_EQ(0, symlink(windows.Path().c_str(), link.c_str()));
-        const std::string nativeLeg = LegWith("native_leg", controller + "port = \"" + native.Path() + "\"\n");
-        const std::string windowsLeg = "Z:" + WriteLegFile("windows_leg", kLeg + std::string("[controller]\n") +
-                                                                              controller + "port = \"" + com + "\"\n");
-        for (const char* command : {"send 30 40 10", "probe"}) {
-            ToolRun expected = RunTool("--leg " + nativeLeg + " " + command);
-            std::string run = wine + " '" + exe + "' --leg '" + windowsLeg + "' " + command + " | tr -d '\\r'";
-            FILE* pipe = popen(run.c_str(), "r");
-            ASSERT_NE(nullptr, pipe);
-            std::string out;
+    // A port number of this process's own: the prefix is shared.
+    std::string Com() const { return "COM" + std::to_string(100 + getpid() % 150); }
+
+    // Points the port at path.
+    bool MapPort(const std::string& path) {
+        link_ = prefix_ + "/dosdevices/com" + std::to_string(100 + getpid() % 150);
+        unlink(link_.c_str());
+        return symlink(path.c_str(), link_.c_str()) == 0;
+    }
+
+    ~WindowsBuild() {
+        if (!link_.empty()) unlink(link_.c_str());
+    }
+
+    // Standard output of the program under Wine, without carriage returns.
+    std::string Run(const std::string& exe, const std::string& args) {
+        std::string command = wine_ + " '" + exe + "' " + args + " 2>/dev/null | tr -d '\\r'";
+        std::string out;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
             char buffer[4096];
             size_t n;
             while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
             pclose(pipe);
-            EXPECT_EQ(expected.out, out) << command;
+        }
+        return out;
+    }
+
+private:
+    std::string prefix_;
+    std::string wine_;
+    std::string link_;
+};
+
+TEST(TavrinIkWindowsTest, TheWindowsBuildSendsAndProbesTheSame) {
+    WindowsBuild windowsBuild;
+    if (std::string why = windowsBuild.Skip(); !why.empty()) GTEST_SKIP() << why;
+    for (Protocol protocol : {Protocol::Ssc32, Protocol::Maestro}) {
+        const std::string controller = std::string("protocol = \"") + ProtocolName(protocol) + "\"\n";
+        FakeController native(protocol);
+        FakeController windows(protocol);
+        ASSERT_TRUE(windowsBuild.MapPort(windows.Path()));
+        const std::string nativeLeg = LegWith("native_leg", controller + "port = \"" + native.Path() + "\"\n");
+        const std::string windowsLeg = "Z:" + WriteLegFile("windows_leg", kLeg + std::string("[controller]\n") +
+                                                                              controller + "port = \"" +
+                                                                              windowsBuild.Com() + "\"\n");
+        for (const char* command : {"send 30 40 10", "probe"}) {
+            ToolRun expected = RunTool("--leg " + nativeLeg + " " + command);
+            EXPECT_EQ(expected.out, windowsBuild.Run(TAVRIN_WINDOWS_IK_PATH, "--leg '" + windowsLeg + "' " + command))
+                << command;
         }
         windows.WaitFor([&] { return windows.Bytes().size() >= native.Bytes().size(); }, 2000);
         EXPECT_EQ(HexPairs(native.Bytes()), HexPairs(windows.Bytes())) << ProtocolName(protocol);
-        unlink(link.c_str());
     }
+}
+
+// What a slow line received from a link fed a pose a millisecond: whole
+// commands, newer and newer, no more often than the line carries them, the
+// last pose last.
+void ExpectPacedMoves(FakeController& fake, int count, const std::string& who) {
+    const int last = count - 1;
+    fake.WaitFor([&] {
+        std::vector<ReceivedCommand> got = fake.Commands();
+        return !got.empty() && got.back().bytes + "\r" == TestMove(last);
+    }, 2000);
+    std::vector<ReceivedCommand> received = fake.Commands();
+    ASSERT_FALSE(received.empty()) << who;
+    EXPECT_EQ(TestMove(last), received.back().bytes + "\r") << who;
+    EXPECT_EQ(0, fake.Garbled()) << who;
+    int previous = -1;
+    for (const ReceivedCommand& command : received) {
+        int pose = 0;
+        while (pose <= last && TestMove(pose) != command.bytes + "\r") ++pose;
+        EXPECT_GT(pose, previous) << who << ": " << command.bytes;
+        previous = pose;
+    }
+    const int64_t commandMs = 28;
+    const int64_t span = received.back().ms - received.front().ms;
+    EXPECT_LE(static_cast<int64_t>(received.size() - 1) * commandMs, span + commandMs) << who;
+}
+
+TEST(TavrinIkWindowsTest, TheLinkPacesTheSameNativelyAndOnWindows) {
+    const int count = 300;
+    {
+        FakeController fake(Protocol::Ssc32, 9600);
+        ToolRun run{-1, "", ""};
+        FILE* pipe = popen((std::string("'") + LINK_DRIVE_PATH + "' '" + fake.Path() + "' 9600 " +
+                            std::to_string(count)).c_str(), "r");
+        ASSERT_NE(nullptr, pipe);
+        char buffer[256];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+        EXPECT_EQ(0, pclose(pipe));
+        EXPECT_EQ("idle\n", run.out);
+        ExpectPacedMoves(fake, count, "native");
+    }
+    WindowsBuild windowsBuild;
+    if (std::string why = windowsBuild.Skip(); !why.empty()) GTEST_SKIP() << why;
+    if (access(TAVRIN_WINDOWS_LINK_DRIVE_PATH, R_OK) != 0) GTEST_SKIP() << "no " << TAVRIN_WINDOWS_LINK_DRIVE_PATH;
+    FakeController fake(Protocol::Ssc32, 9600);
+    ASSERT_TRUE(windowsBuild.MapPort(fake.Path()));
+    EXPECT_EQ("idle\n", windowsBuild.Run(TAVRIN_WINDOWS_LINK_DRIVE_PATH,
+                                         windowsBuild.Com() + " 9600 " + std::to_string(count)));
+    ExpectPacedMoves(fake, count, "windows");
 }
 
 }  // namespace
