@@ -2,6 +2,8 @@
 //   tavrin-ik [--leg FILE] solve X Y Z          one JSON line for the foot target
 //   tavrin-ik [--leg FILE] sweep Z              the reachable grid points at depth Z
 //   tavrin-ik [--leg FILE] sweep --count Z...   the number of those points per depth
+//   tavrin-ik --leg FILE [--port PATH] send X Y Z   solve and send the pose to the leg's controller
+//   tavrin-ik --leg FILE [--port PATH] probe        whether the controller answers
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,8 @@
 #include "kinematics/sweep.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
+#include "tools/ik_controller.h"
+#include "tools/ik_solve_line.h"
 #include "tools/ik_text.h"
 
 namespace {
@@ -20,6 +24,8 @@ const char kUsage[] =
     "usage: tavrin-ik [--leg FILE] solve X Y Z\n"
     "       tavrin-ik [--leg FILE] sweep Z\n"
     "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
+    "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
+    "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
@@ -29,16 +35,25 @@ const char kUsage[] =
     "       degrees and pulse width in microseconds.\n"
     "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
     "       or with --count only how many there are, one line per depth.\n"
+    "send   solves like solve, sends that pose to the leg file's [controller]\n"
+    "       (each [servo.JOINT] with a channel), waits until it has gone out and\n"
+    "       prints the solve line with \"sent\": the SSC-32 text, or the Maestro's\n"
+    "       bytes as hex pairs. A target out of range is printed, not sent.\n"
+    "probe  asks the controller whether it is there and prints one JSON line,\n"
+    "       {\"answered\":true,\"errors\":0} or {\"answered\":false}. With\n"
+    "       --baud auto (ssc32) it tries 9600, 38400 and 115200 and says which.\n"
     "--leg FILE  the leg to solve, described in TOML (segment lengths, joint\n"
     "       ranges, servos; see legs/example.toml); without it the default leg:\n"
     "       upper 10, lower 15, every joint 0..180.\n"
+    "--port PATH, --baud RATE  the port and baud rate instead of the leg file's.\n"
     "\n"
     "Numbers are read as the nearest 32-bit float; one beyond the float range is\n"
     "refused. Floats are written in the shortest text that reads back the same,\n"
     "and a float that is not finite (a distance beyond the float range) as null,\n"
     "so that every line of solve is valid JSON.\n"
-    "Exit status: 0 done, 1 the output could not be written, 2 bad arguments\n"
-    "or a bad leg file.\n";
+    "Exit status: 0 done, 1 the output could not be written (or, for send, the\n"
+    "port; for probe, no answer), 2 bad arguments, a bad leg file or a port that\n"
+    "cannot be opened, 3 send's target is out of range.\n";
 
 const int kWriteError = 1;
 const int kUsageError = 2;
@@ -49,35 +64,12 @@ int UsageError(const std::string& message) {
     return kUsageError;
 }
 
-// "servo":{"hip":{"deg":S,"us":P},...} for each joint with a servo section.
-std::string ServoFields(const LegDescription& leg, const LegPose& pose) {
-    const int angles[kJointCount] = {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
-    std::string text;
-    for (int j = 0; j < kJointCount; ++j) {
-        if (!leg.servos[j]) continue;
-        ServoCommand command = ServoFor(*leg.servos[j], angles[j]);
-        text += text.empty() ? ",\"servo\":{" : ",";
-        text += std::string("\"") + JointName(static_cast<Joint>(j)) + "\":{\"deg\":" +
-                std::to_string(command.degrees) + ",\"us\":" + std::to_string(command.microseconds) + "}";
-    }
-    return text.empty() ? text : text + "}";
-}
-
 int Solve(const LegDescription& leg, const std::vector<float>& v) {
     LegPose pose;
     pose.SetTarget(D3DXVECTOR3(v[0], v[1], v[2]));
     IKSolver IK = leg.Solver();
     IK.Solve(pose);
-    std::string line = "{\"target\":[" + FloatText(pose.x) + "," + FloatText(pose.y) + "," +
-                       FloatText(pose.z) + "],\"outOfRange\":" + (IK.outOfRange ? "true" : "false") +
-                       ",\"reach\":" + FloatText(pose.reach) + ",\"distance\":" + FloatText(pose.distance);
-    if (!IK.outOfRange) {
-        line += ",\"yawDeg\":" + std::to_string(pose.yawDeg) + ",\"hipDeg\":" + std::to_string(pose.hipDeg) +
-                ",\"kneeDeg\":" + std::to_string(pose.kneeDeg) + ",\"knee\":[" + FloatText(pose.kneeX) + "," +
-                FloatText(pose.kneeY) + "," + FloatText(pose.kneeZ) + "]" + ServoFields(leg, pose);
-    }
-    line += "}\n";
-    std::fputs(line.c_str(), stdout);
+    std::fputs((SolveLine(leg, pose, IK.outOfRange) + "\n").c_str(), stdout);
     return 0;
 }
 
@@ -106,13 +98,14 @@ int SweepCounts(const LegDescription& leg, const std::vector<float>& depths) {
 }
 
 int Run(int argc, char** argv) {
-    LegDescription leg;
+    LegSetup setup;
+    LegDescription& leg = setup.leg;
     // The leg comes before the command, once: drop it from the arguments.
     if (argc >= 2 && std::strcmp(argv[1], "--leg") == 0) {
         if (argc < 3) return UsageError("--leg needs a FILE");
         if (argc >= 4 && std::strcmp(argv[3], "--leg") == 0) return UsageError("--leg given twice");
         std::string error;
-        if (!ReadLegFile(argv[2], leg, error)) {
+        if (!ReadLegFile(argv[2], setup, error)) {
             std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
             return kUsageError;
         }
@@ -130,6 +123,7 @@ int Run(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (IsControllerCommand(argc - 1, argv + 1)) return RunControllerCommand(setup, argc - 1, argv + 1);
     std::vector<float> numbers;
     std::string error;
     if (command == "solve") {

@@ -1,6 +1,7 @@
 // Fuzzes the leg file reader with any bytes: no crash and no undefined
 // behaviour; a refusal is one line that names the file and leaves the leg
-// as it was; an accepted leg is one the solver and the servos can take.
+// as it was; an accepted leg is one the solver and the servos can take, and
+// an accepted controller one whose channels and pulses it has.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -22,10 +23,11 @@ bool ValidRange(JointRange r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
-    LegDescription leg;
+    LegSetup setup;
+    LegDescription& leg = setup.leg;
     leg.upper = 321;
     std::string error;
-    if (!ParseLegText(text, "fuzz.toml", leg, error)) {
+    if (!ParseLegText(text, "fuzz.toml", setup, error)) {
         Check(leg.upper == 321);
         Check(error.rfind("fuzz.toml", 0) == 0);
         Check(error.find('\n') == std::string::npos);
@@ -39,7 +41,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int angle = leg.ranges[j].min; angle <= leg.ranges[j].max; ++angle) {
             ServoCommand command = ServoFor(*leg.servos[j], angle);
             Check(command.degrees >= 0 && command.degrees <= 180);
+            if (setup.controller && leg.servos[j]->channel) {
+                const PulseLimits limits = PulseLimitsOf(setup.controller->protocol);
+                Check(command.microseconds >= limits.min && command.microseconds <= limits.max);
+            }
         }
+    }
+    if (setup.controller) {
+        const ControllerSettings& controller = *setup.controller;
+        Check(IsBaudRate(controller.baud));
+        Check(controller.moveMs >= 0 && controller.moveMs <= kMaxMoveMs);
+        Check(!controller.device || controller.protocol == Protocol::Maestro);
+        bool anyChannel = false;
+        for (int j = 0; j < kJointCount; ++j) {
+            if (!leg.servos[j] || !leg.servos[j]->channel) continue;
+            anyChannel = true;
+            const int channel = *leg.servos[j]->channel;
+            Check(channel >= 0 && channel <= MaxChannel(controller.protocol));
+            for (int k = 0; k < j; ++k) Check(!leg.servos[k] || leg.servos[k]->channel != channel);
+        }
+        Check(anyChannel);
     }
     LegPose pose;
     pose.SetTarget(D3DXVECTOR3(0.4f * leg.Reach(), 0.6f * leg.Reach(), 0));
