@@ -130,11 +130,11 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
                    " tavrin_path_us[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_SERVOS] = {\n");
         bool ok = EachSample(sources.pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
             if (!sample.reachable && unreachable) unreachable(sample);
-            char separator = '{';
+            const char* separator = "    {";
             for (int j = 0; j < kJointCount; ++j) {
                 if (!leg.servos[j]) continue;
                 out.Append(separator);
-                separator = ',';
+                separator = ",";
                 out.AppendInt(found ? ServoFor(*leg.servos[j], angle(sample, j)).microseconds : 0);
             }
             out.Append("},\n", 3);
@@ -150,7 +150,7 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
     bool ok = EachSample(sources.pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
         if (!sample.reachable && tell) tell(sample);
         for (int j = 0; j < kJointCount; ++j) {
-            out.Append(j == 0 ? '{' : ',');
+            out.Append(j == 0 ? "    {" : ",");
             out.AppendInt(angle(sample, j));
         }
         out.Append("},\n", 3);
@@ -159,7 +159,7 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
     out.Append("};\n\n/* 1 where the leg reaches the sample's target, 0 where it holds a pose. */\n"
                "static const uint8_t tavrin_path_reachable[TAVRIN_PATH_SAMPLES] = {\n");
     ok = EachSample(sources.pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
-        out.Append(sample.reachable ? "1,\n" : "0,\n", 3);
+        out.Append(sample.reachable ? "    1,\n" : "    0,\n", 7);
     });
     if (!ok) return false;
     out.Append("};\n\nstatic inline uint16_t tavrin_path_degrees(uint32_t sample, unsigned joint) {\n"

@@ -2,6 +2,7 @@
 //   tavrin-ik [--leg FILE] solve X Y Z          one JSON line for the foot target
 //   tavrin-ik [--leg FILE] sweep Z              the reachable grid points at depth Z
 //   tavrin-ik [--leg FILE] sweep --count Z...   the number of those points per depth
+//   tavrin-ik [--leg FILE] path PATHFILE ...    a foot path sampled, solved and exported
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "kinematics/leg.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
+#include "tools/ik_path.h"
 #include "tools/ik_text.h"
 
 namespace {
@@ -20,6 +22,7 @@ const char kUsage[] =
     "usage: tavrin-ik [--leg FILE] solve X Y Z\n"
     "       tavrin-ik [--leg FILE] sweep Z\n"
     "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
+    "       tavrin-ik [--leg FILE] path PATHFILE [--step MS] [--format csv|ssc32|header]\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
@@ -29,6 +32,12 @@ const char kUsage[] =
     "       degrees and pulse width in microseconds.\n"
     "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
     "       or with --count only how many there are, one line per depth.\n"
+    "path   samples the foot path in PATHFILE (CSV: t_ms,x,y,z) every MS milliseconds\n"
+    "       (default 20; the last row always), solves every sample and writes CSV\n"
+    "       (t_ms,x,y,z,reachable,yaw,hip,knee and the servos' pulse widths),\n"
+    "       SSC-32 group moves, or a C header of pulse widths and degrees.\n"
+    "       A sample out of reach keeps the last reachable pose and gets one line\n"
+    "       on standard error (at most 20, then a count), and the exit status is 3.\n"
     "--leg FILE  the leg to solve, described in TOML (segment lengths, joint\n"
     "       ranges, servos; see legs/example.toml); without it the default leg:\n"
     "       upper 10, lower 15, every joint 0..180.\n"
@@ -38,7 +47,7 @@ const char kUsage[] =
     "and a float that is not finite (a distance beyond the float range) as null,\n"
     "so that every line of solve is valid JSON.\n"
     "Exit status: 0 done, 1 the output could not be written, 2 bad arguments\n"
-    "or a bad leg file.\n";
+    "or a bad leg or path file, 3 a path sample out of reach.\n";
 
 const int kWriteError = 1;
 const int kUsageError = 2;
@@ -114,6 +123,7 @@ int SweepCounts(const LegDescription& description, const std::vector<float>& dep
 
 int Run(int argc, char** argv) {
     LegDescription leg;
+    const char* legFile = nullptr;
     // The leg comes before the command: drop it from the arguments.
     if (argc >= 2 && std::strcmp(argv[1], "--leg") == 0) {
         if (argc < 3) return UsageError("--leg needs a FILE");
@@ -122,6 +132,7 @@ int Run(int argc, char** argv) {
             std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
             return kUsageError;
         }
+        legFile = argv[2];
         argv += 2;
         argc -= 2;
     }
@@ -149,6 +160,11 @@ int Run(int argc, char** argv) {
         if (!count && argc > 3) return UsageError("unexpected argument: " + Quote(argv[3]));
         if (!ParseNumbers(argv + first, argc - first, numbers, error)) return UsageError(error);
         return count ? SweepCounts(leg, numbers) : Sweep(leg, numbers[0]);
+    }
+    if (command == "path") {
+        PathOptions options;
+        if (!ParsePathOptions(argc - 2, argv + 2, options, error)) return UsageError(error);
+        return RunPath(leg, legFile, options);
     }
     if (command.size() > 1 && command[0] == '-') return UsageError("unknown option: " + Quote(argv[1]));
     return UsageError("unknown command: " + Quote(argv[1]));
