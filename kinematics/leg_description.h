@@ -20,6 +20,7 @@ struct ServoSetting {
     int offset = 0;           // whole degrees, added after inverting
     int pulseAtZero = 500;    // microseconds at 0 servo degrees
     int pulseAtFull = 2500;   // microseconds at 180 servo degrees
+    std::optional<int> channel;  // the controller channel that drives it; none, nothing sent
 };
 
 // What one servo is sent for one solved angle.

@@ -1,9 +1,11 @@
 #include "legfile/leg_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <iterator>
 #include <optional>
 
 #include <toml++/toml.h>
@@ -21,6 +23,7 @@ struct Refusal {
 
 std::string KindOf(const toml::node& node) {
     switch (node.type()) {
+    case toml::node_type::integer: return "a whole number";
     case toml::node_type::floating_point: return "a fraction";
     case toml::node_type::string: return "a string";
     case toml::node_type::boolean: return "true or false";
@@ -34,9 +37,17 @@ int LineOf(const toml::node& node) {
     return static_cast<int>(node.source().begin.line);
 }
 
+// A string from the file for a message: one line, cut short.
+std::string Shown(const std::string& text) {
+    const size_t limit = 40;
+    std::string shown = "\"";
+    for (char c : text.substr(0, limit)) shown += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    return shown + (text.size() > limit ? "...\"" : "\"");
+}
+
 class Reader {
 public:
-    explicit Reader(LegDescription& leg) : leg_(leg) {}
+    explicit Reader(LegSetup& setup) : setup_(setup), leg_(setup.leg) {}
 
     std::optional<Refusal> Read(const toml::table& root) {
         for (const auto& [key, node] : root) {
@@ -45,10 +56,12 @@ public:
             else if (name == "lower") Length(node, name, leg_.lower);
             else if (Joint j; JointNamed(name, j)) Range(node, name, leg_.ranges[j]);
             else if (name == "servo") Servos(node);
+            else if (name == "controller") Controller(node);
             else Refuse(node, "unknown key '" + name + "'");
             if (refusal_) return refusal_;
         }
         for (int j = 0; j < kJointCount && !refusal_; ++j) CheckServoSpan(static_cast<Joint>(j));
+        if (!refusal_) CheckChannels();
         return refusal_;
     }
 
@@ -64,7 +77,11 @@ private:
     }
 
     void Refuse(const toml::node& node, const std::string& what) {
-        if (!refusal_) refusal_ = Refusal{LineOf(node), what};
+        Refuse(LineOf(node), what);
+    }
+
+    void Refuse(int line, const std::string& what) {
+        if (!refusal_) refusal_ = Refusal{line, what};
     }
 
     // A whole number within [low, high], or a refusal that says so.
@@ -137,6 +154,13 @@ private:
                 WholeNumber(value, full, -180, 180, servo.offset);
             } else if (field == "pulse") {
                 Pulse(value, full, servo);
+            } else if (field == "channel") {
+                // The widest range of any controller; the one named in
+                // [controller] narrows it once the whole file is read.
+                int channel = 0;
+                WholeNumber(value, full, 0, MaxChannel(Protocol::Ssc32), channel);
+                servo.channel = channel;
+                channelLines_[JointOf(name)] = LineOf(value);
             } else {
                 Refuse(value, "unknown key '" + full + "'");
             }
@@ -161,6 +185,116 @@ private:
         servo.pulseAtFull = static_cast<int>(p1);
     }
 
+    static Joint JointOf(const std::string& servoName) {
+        Joint j = kYawJoint;
+        JointNamed(servoName.substr(servoName.find('.') + 1), j);
+        return j;
+    }
+
+    void Controller(const toml::node& node) {
+        const toml::table* table = Table(node, "controller");
+        if (!table) return;
+        controllerLine_ = LineOf(node);
+        ControllerSettings settings;
+        const toml::node* protocol = nullptr;
+        const toml::node* moveMs = nullptr;
+        const toml::node* device = nullptr;
+        for (const auto& [key, value] : *table) {
+            const std::string field(key.str());
+            const std::string full = "controller." + field;
+            if (field == "protocol") {
+                protocol = &value;
+                const auto* name = value.as_string();
+                if (!name || !ProtocolNamed(name->get(), settings.protocol)) {
+                    Refuse(value, full + " must be \"ssc32\" or \"maestro\", not " +
+                                      (name ? Shown(name->get()) : KindOf(value)));
+                }
+            } else if (field == "port") {
+                const auto* port = value.as_string();
+                if (port && !port->get().empty()) settings.port = port->get();
+                else Refuse(value, full + " must be the port's name in quotes, such as \"/dev/ttyUSB0\" or \"COM3\"");
+            } else if (field == "baud") {
+                Baud(value, full, settings.baud);
+            } else if (field == "move_ms") {
+                moveMs = &value;
+                WholeNumber(value, full, 0, kMaxMoveMs, settings.moveMs);
+            } else if (field == "device") {
+                device = &value;
+                int number = 0;
+                WholeNumber(value, full, 0, kMaxMaestroDevice, number);
+                settings.device = number;
+            } else {
+                Refuse(value, "unknown key '" + full + "'");
+            }
+            if (refusal_) return;
+        }
+        if (!protocol) return Refuse(node, "controller.protocol is missing: \"ssc32\" or \"maestro\"");
+        if (device && settings.protocol != Protocol::Maestro) {
+            return Refuse(*device, "controller.device is for maestro only, not ssc32");
+        }
+        if (moveMs && settings.protocol != Protocol::Ssc32) {
+            return Refuse(*moveMs, "controller.move_ms is for ssc32 only, not maestro");
+        }
+        setup_.controller = settings;
+    }
+
+    void Baud(const toml::node& node, const std::string& name, int& baud) {
+        const auto* value = node.as_integer();
+        if (value && value->get() >= 0 && value->get() <= kBaudRates[std::size(kBaudRates) - 1] &&
+            IsBaudRate(static_cast<int>(value->get()))) {
+            baud = static_cast<int>(value->get());
+            return;
+        }
+        std::string rates;
+        for (int rate : kBaudRates) rates += (rates.empty() ? "" : ", ") + std::to_string(rate);
+        Refuse(node, name + " must be one of " + rates + ", not " + (value ? std::to_string(value->get()) : KindOf(node)));
+    }
+
+    // A channel the controller has, used once, for a servo whose pulses
+    // over the joint's range are ones the controller takes; and a
+    // controller with at least one channel to drive.
+    void CheckChannels() {
+        const std::optional<ControllerSettings>& controller = setup_.controller;
+        bool anyChannel = false;
+        for (int j = 0; j < kJointCount; ++j) {
+            const std::optional<ServoSetting>& servo = leg_.servos[j];
+            if (!servo || !servo->channel) continue;
+            anyChannel = true;
+            const std::string name = JointName(static_cast<Joint>(j));
+            const int channel = *servo->channel;
+            for (int k = 0; k < j; ++k) {
+                if (leg_.servos[k] && leg_.servos[k]->channel == channel) {
+                    return Refuse(channelLines_[j], "servo." + name + ".channel " + std::to_string(channel) +
+                                                        " is servo." + JointName(static_cast<Joint>(k)) +
+                                                        "'s channel already");
+                }
+            }
+            if (!controller) continue;
+            const char* protocol = ProtocolName(controller->protocol);
+            if (channel > MaxChannel(controller->protocol)) {
+                return Refuse(channelLines_[j], "servo." + name + ".channel must be a whole number from 0 to " +
+                                                    std::to_string(MaxChannel(controller->protocol)) + " for " +
+                                                    protocol + ", not " + std::to_string(channel));
+            }
+            // ServoFor is monotonic in the angle: the range's ends give
+            // the extreme pulses.
+            const JointRange& range = leg_.ranges[j];
+            int a = ServoFor(*servo, range.min).microseconds;
+            int b = ServoFor(*servo, range.max).microseconds;
+            const PulseLimits limits = PulseLimitsOf(controller->protocol);
+            if (std::min(a, b) < limits.min || std::max(a, b) > limits.max) {
+                return Refuse(servoLines_[j], "servo." + name + " pulses " + std::to_string(std::min(a, b)) + ".." +
+                                                  std::to_string(std::max(a, b)) + " us over " + name + " angles " +
+                                                  std::to_string(range.min) + ".." + std::to_string(range.max) +
+                                                  " are beyond " + protocol + "'s " + std::to_string(limits.min) +
+                                                  ".." + std::to_string(limits.max));
+            }
+        }
+        if (controller && !anyChannel) {
+            Refuse(controllerLine_, "[controller] has nothing to drive: no [servo.JOINT] has a channel");
+        }
+    }
+
     // Every angle the joint may take must give the servo 0..180 degrees.
     void CheckServoSpan(Joint j) {
         if (!leg_.servos[j]) return;
@@ -175,9 +309,12 @@ private:
                                                ", beyond 0..180"};
     }
 
+    LegSetup& setup_;
     LegDescription& leg_;
     std::optional<Refusal> refusal_;
     int servoLines_[kJointCount] = {};
+    int channelLines_[kJointCount] = {};
+    int controllerLine_ = 0;
 };
 
 std::string Located(const std::string& path, int line, const std::string& what) {
@@ -243,7 +380,7 @@ std::optional<Refusal> ToAscii(const std::string& text, std::string& ascii) {
 
 }  // namespace
 
-bool ParseLegText(const std::string& text, const std::string& path, LegDescription& leg, std::string& error) {
+bool ParseLegText(const std::string& text, const std::string& path, LegSetup& setup, std::string& error) {
     std::string ascii;
     if (std::optional<Refusal> refusal = ToAscii(text, ascii)) {
         error = Located(path, refusal->line, refusal->what);
@@ -256,16 +393,30 @@ bool ParseLegText(const std::string& text, const std::string& path, LegDescripti
         error = Located(path, static_cast<int>(e.source().begin.line), "not valid TOML: " + OneLine(e.description()));
         return false;
     }
-    LegDescription read;
+    LegSetup read;
     if (std::optional<Refusal> refusal = Reader(read).Read(root)) {
         error = Located(path, refusal->line, refusal->what);
         return false;
     }
-    leg = read;
+    setup = read;
+    return true;
+}
+
+bool ParseLegText(const std::string& text, const std::string& path, LegDescription& leg, std::string& error) {
+    LegSetup setup;
+    if (!ParseLegText(text, path, setup, error)) return false;
+    leg = setup.leg;
     return true;
 }
 
 bool ReadLegFile(const std::string& path, LegDescription& leg, std::string& error) {
+    LegSetup setup;
+    if (!ReadLegFile(path, setup, error)) return false;
+    leg = setup.leg;
+    return true;
+}
+
+bool ReadLegFile(const std::string& path, LegSetup& setup, std::string& error) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) {
         error = path + ": cannot open the leg file: " + std::strerror(errno);
@@ -285,5 +436,5 @@ bool ReadLegFile(const std::string& path, LegDescription& leg, std::string& erro
         error = path + ": cannot read the leg file: " + std::strerror(errno);
         return false;
     }
-    return ParseLegText(text, path, leg, error);
+    return ParseLegText(text, path, setup, error);
 }

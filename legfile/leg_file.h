@@ -4,8 +4,10 @@
 // it, and what is wrong.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "controller/controller_settings.h"
 #include "kinematics/leg_description.h"
 
 // The largest file taken as a leg file: far beyond any real one.
@@ -17,3 +19,14 @@ bool ReadLegFile(const std::string& path, LegDescription& leg, std::string& erro
 
 // The same for text already read, named path in messages.
 bool ParseLegText(const std::string& text, const std::string& path, LegDescription& leg, std::string& error);
+
+// A leg and, when the file has a [controller] section, the servo controller
+// that drives it.
+struct LegSetup {
+    LegDescription leg;
+    std::optional<ControllerSettings> controller;
+};
+
+// The forms above for the leg and its controller together.
+bool ReadLegFile(const std::string& path, LegSetup& setup, std::string& error);
+bool ParseLegText(const std::string& text, const std::string& path, LegSetup& setup, std::string& error);

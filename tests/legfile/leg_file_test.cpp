@@ -110,6 +110,98 @@ TEST(LegFileTest, EveryBadFileIsRefusedWithOneLineNamingTheFileAndLine) {
     }
 }
 
+TEST(LegFileTest, AControllerSectionAndChannels) {
+    const std::string text =
+        "[controller]\nprotocol = \"maestro\"\nport = \"/dev/serial/by-id/usb-Pololu-if00\"\nbaud = 115200\n"
+        "device = 12\n[servo.yaw]\nchannel = 23\n[servo.knee]\ninvert = true\nchannel = 0\npulse = [0, 4095]\n";
+    LegSetup setup;
+    std::string error;
+    ASSERT_TRUE(ParseLegText(text, "x.toml", setup, error)) << error;
+    ASSERT_TRUE(setup.controller.has_value());
+    EXPECT_EQ(Protocol::Maestro, setup.controller->protocol);
+    EXPECT_EQ("/dev/serial/by-id/usb-Pololu-if00", setup.controller->port);
+    EXPECT_EQ(115200, setup.controller->baud);
+    EXPECT_EQ(std::optional<int>(12), setup.controller->device);
+    EXPECT_EQ(std::optional<int>(23), setup.leg.servos[kYawJoint]->channel);
+    EXPECT_FALSE(setup.leg.servos[kHipJoint].has_value());
+    EXPECT_EQ(std::optional<int>(0), setup.leg.servos[kKneeJoint]->channel);
+    EXPECT_TRUE(setup.leg.servos[kKneeJoint]->invert);
+
+    // The defaults, and a channel that the narrowed joint range keeps within
+    // the SSC-32's pulses: 400 + 2200 * 10 / 180 = 522 and 2478 at 170.
+    ASSERT_TRUE(ParseLegText("[controller]\nprotocol = \"ssc32\"\n[hip]\nmin = 10\nmax = 170\n"
+                             "[servo.hip]\nchannel = 31\npulse = [400, 2600]\n",
+                             "x.toml", setup, error))
+        << error;
+    ASSERT_TRUE(setup.controller.has_value());
+    EXPECT_EQ(Protocol::Ssc32, setup.controller->protocol);
+    EXPECT_EQ("", setup.controller->port);  // given with --port
+    EXPECT_EQ(9600, setup.controller->baud);
+    EXPECT_EQ(100, setup.controller->moveMs);
+    EXPECT_FALSE(setup.controller->device.has_value());
+
+    // Channels without a controller are kept for whoever sends them; the
+    // leg-only reader takes a file with a controller as well.
+    ASSERT_TRUE(ParseLegText("[servo.hip]\nchannel = 3\n", "x.toml", setup, error)) << error;
+    EXPECT_FALSE(setup.controller.has_value());
+    EXPECT_EQ(std::optional<int>(3), setup.leg.servos[kHipJoint]->channel);
+    LegDescription leg;
+    ASSERT_TRUE(ParseLegText(text, "x.toml", leg, error)) << error;
+    EXPECT_EQ(std::optional<int>(23), leg.servos[kYawJoint]->channel);
+    // The example shows the section commented out: it runs without hardware.
+    ASSERT_TRUE(ReadLegFile(TAVRIN_SOURCE_DIR "/legs/example.toml", setup, error)) << error;
+    EXPECT_FALSE(setup.controller.has_value());
+}
+
+const BadFile kBadControllers[] = {
+    {"[controller]\nprotocol = \"dynamixel\"\n[servo.hip]\nchannel = 1\n",
+     ":2: controller.protocol must be \"ssc32\" or \"maestro\", not \"dynamixel\""},
+    {"[controller]\nprotocol = 32\n", ":2: controller.protocol must be \"ssc32\" or \"maestro\", not a whole number"},
+    {"[controller]\nport = \"COM3\"\n[servo.hip]\nchannel = 1\n",
+     ":1: controller.protocol is missing: \"ssc32\" or \"maestro\""},
+    {"controller = \"ssc32\"\n", ":1: controller must be a table, such as [controller]"},
+    {"[controller]\nprotocol = \"ssc32\"\nspeed = 3\n", ":3: unknown key 'controller.speed'"},
+    {"[controller]\nprotocol = \"ssc32\"\nport = \"\"\n",
+     ":3: controller.port must be the port's name in quotes, such as \"/dev/ttyUSB0\" or \"COM3\""},
+    {"[controller]\nprotocol = \"ssc32\"\n[servo.hip]\npulse = [500, 2500]\n",
+     ":1: [controller] has nothing to drive: no [servo.JOINT] has a channel"},
+    {"[controller]\nprotocol = \"ssc32\"\nbaud = 4800\n[servo.hip]\nchannel = 1\n",
+     ":3: controller.baud must be one of 9600, 19200, 38400, 57600, 115200, not 4800"},
+    {"[controller]\nprotocol = \"ssc32\"\nbaud = 9600.0\n",
+     ":3: controller.baud must be one of 9600, 19200, 38400, 57600, 115200, not a fraction"},
+    {"[controller]\nprotocol = \"ssc32\"\ndevice = 12\n[servo.hip]\nchannel = 1\n",
+     ":3: controller.device is for maestro only, not ssc32"},
+    {"[controller]\nprotocol = \"maestro\"\nmove_ms = 100\n[servo.hip]\nchannel = 1\n",
+     ":3: controller.move_ms is for ssc32 only, not maestro"},
+    {"[controller]\nprotocol = \"ssc32\"\nmove_ms = 65536\n",
+     ":3: controller.move_ms must be a whole number from 0 to 65535, not 65536"},
+    {"[controller]\nprotocol = \"maestro\"\ndevice = 128\n",
+     ":3: controller.device must be a whole number from 0 to 127, not 128"},
+    {"[servo.hip]\nchannel = 32\n", ":2: servo.hip.channel must be a whole number from 0 to 31, not 32"},
+    {"[servo.hip]\nchannel = -1\n", ":2: servo.hip.channel must be a whole number from 0 to 31, not -1"},
+    {"[controller]\nprotocol = \"maestro\"\n[servo.knee]\nchannel = 24\n",
+     ":4: servo.knee.channel must be a whole number from 0 to 23 for maestro, not 24"},
+    {"[servo.yaw]\nchannel = 5\n[servo.knee]\nchannel = 5\n", ":4: servo.knee.channel 5 is servo.yaw's channel already"},
+    {"[controller]\nprotocol = \"ssc32\"\n[servo.hip]\nchannel = 0\npulse = [400, 2600]\n",
+     ":3: servo.hip pulses 400..2600 us over hip angles 0..180 are beyond ssc32's 500..2500"},
+    {"[controller]\nprotocol = \"ssc32\"\n[knee]\nmin = 20\n[servo.knee]\ninvert = true\nchannel = 0\npulse = [400, 2400]\n",
+     ":5: servo.knee pulses 400..2178 us over knee angles 20..180 are beyond ssc32's 500..2500"},
+    {"[controller]\nprotocol = \"maestro\"\n[servo.yaw]\nchannel = 0\npulse = [1000, 5000]\n",
+     ":3: servo.yaw pulses 1000..5000 us over yaw angles 0..180 are beyond maestro's 0..4095"},
+};
+
+TEST(LegFileTest, EveryControllerMistakeIsRefusedWithItsLine) {
+    for (const BadFile& bad : kBadControllers) {
+        LegSetup setup;
+        setup.leg.upper = 77;
+        std::string error;
+        EXPECT_FALSE(ParseLegText(bad.text, "x.toml", setup, error)) << bad.text;
+        EXPECT_EQ(std::string("x.toml") + bad.message, error) << bad.text;
+        EXPECT_EQ(77, setup.leg.upper) << "a refused file changes nothing";
+        EXPECT_FALSE(setup.controller.has_value());
+    }
+}
+
 TEST(LegFileTest, SyntaxErrorsNameTheirLine) {
     const struct {
         std::string text;
