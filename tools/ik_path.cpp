@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "controller/commands.h"
 #include "footpath/output_buffer.h"
 #include "footpath/path_export.h"
 #include "footpath/path_sampler.h"
@@ -61,6 +62,36 @@ private:
     uint64_t count = 0;
 };
 
+bool HasChannels(const LegDescription& leg) {
+    for (const auto& servo : leg.servos) {
+        if (servo && servo->channel) return true;
+    }
+    return false;
+}
+
+// One SSC-32 group move a sample, moving over the step to the sample's
+// pose. Before the path first comes within reach the leg is sent to where
+// it does; a path never within reach sends nothing.
+bool ExportSsc32(const std::string& pathFile, int stepMs, const LegDescription& leg, OutputBuffer& out,
+                 const UnreachableSink& unreachable, std::string& error) {
+    LegPose first;
+    bool found = false;
+    if (!FirstReachablePose(pathFile, stepMs, leg, first, found, error)) return false;
+    SolvedPath solved;
+    if (!solved.Open(pathFile, stepMs, leg, error)) return false;
+    SolvedSample sample;
+    for (;;) {
+        switch (solved.Next(sample, error)) {
+        case PathReader::Step::Row:
+            if (!sample.reachable) unreachable(sample);
+            if (found) out.Append(Ssc32GroupMove(ChannelPulses(leg, SentPose(sample, first)), stepMs));
+            break;
+        case PathReader::Step::End: return true;
+        case PathReader::Step::Error: return false;
+        }
+    }
+}
+
 }  // namespace
 
 bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& error) {
@@ -108,6 +139,11 @@ bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& 
 }
 
 int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& options) {
+    if (options.format == PathFormat::Ssc32 && !HasChannels(leg)) {
+        std::fprintf(stderr, "tavrin-ik: --format ssc32 needs a leg file whose [servo.JOINT] sections give a "
+                             "channel\n");
+        return kInputError;
+    }
     // The whole file is checked before the first byte goes out, so that a
     // bad row is refused with nothing on standard output, and the header
     // knows its sample count.
@@ -127,9 +163,7 @@ int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& o
         exported = ExportPathHeader(HeaderSources{legFile ? legFile : "", options.pathFile}, options.stepMs, leg,
                                     span, out, tell, error);
         break;
-    case PathFormat::Ssc32:
-        std::fprintf(stderr, "tavrin-ik: --format ssc32 is not available in this build\n");
-        return kInputError;
+    case PathFormat::Ssc32: exported = ExportSsc32(options.pathFile, options.stepMs, leg, out, tell, error); break;
     }
     bool written = out.Flush();
     uint64_t unreachable = report.Finish();

@@ -252,6 +252,54 @@ TEST(PathCommandTest, HeaderCompilesAsCAndCppWithTheCsvNumbers) {
     EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_SERVOS] = {\n    {0},\n    {0},\n    {0},\n};"));
 }
 
+// Channels for the hip and the knee, none for the yaw servo, on a leg of
+// the default size.
+const char kChannelLeg[] =
+    "[servo.yaw]\n"
+    "[servo.hip]\ninvert = true\nchannel = 3\n"
+    "[servo.knee]\npulse = [1000, 2000]\nchannel = 0\n";
+
+TEST(PathCommandTest, Ssc32IsOneGroupMoveASampleWithTheCsvPulses) {
+    std::string leg = WriteTempFile("leg.toml", kChannelLeg);
+    std::string leaves = WriteTempFile("leaves.csv", kLeavesReach);
+    ToolRun ssc32 = RunTool("--leg " + Quoted(leg) + " path " + Quoted(leaves) + " --step 25 --format ssc32");
+    ToolRun csv = RunTool("--leg " + Quoted(leg) + " path " + Quoted(leaves) + " --step 25");
+    EXPECT_EQ(3, ssc32.status);
+    EXPECT_EQ(csv.err, ssc32.err);
+    // The csv's pulse cells, and before the first reachable sample the
+    // pulses of that sample: the leg waits where the path comes in reach.
+    std::vector<std::string> lines = Split(csv.out, '\n');
+    std::string expected, waiting;
+    for (size_t i = 1; i + 1 < lines.size(); ++i) {
+        std::vector<std::string> cells = Split(lines[i], ',');
+        ASSERT_EQ(11u, cells.size()) << lines[i];
+        if (cells[8].empty()) {
+            waiting += "?";
+            continue;
+        }
+        std::string move = "#3P" + cells[9] + "#0P" + cells[10] + "T25\r";
+        for (char c : waiting) expected += c == '?' ? move : "";
+        waiting.clear();
+        expected += move;
+    }
+    // The first reachable pose is yaw 83, hip 73, knee 117: the hip turned
+    // round is 107 servo degrees, 500 + 2000 * 107 / 180 = 1688.9 us; the
+    // knee 1000 + 1000 * 117 / 180 = 1650 us.
+    ASSERT_EQ(0u, expected.rfind("#3P1689#0P1650T25\r#3P1689#0P1650T25\r#3P1689#0P1650T25\r", 0)) << expected;
+    EXPECT_EQ(expected, ssc32.out);
+
+    // Without channels there is nothing to address.
+    ToolRun r = RunTool("--leg " + Quoted(kExampleLeg) + " path " + Quoted(kStepPath) + " --format ssc32");
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("tavrin-ik: --format ssc32 needs a leg file whose [servo.JOINT] sections give a channel\n", r.err);
+    // A path the leg never reaches: no moves at all.
+    std::string never = WriteTempFile("never.csv", "t_ms,x,y,z\n0,30,0,0\n40,0,40,0\n");
+    r = RunTool("--leg " + Quoted(leg) + " path " + Quoted(never) + " --format ssc32");
+    EXPECT_EQ(3, r.status);
+    EXPECT_EQ("", r.out);
+}
+
 TEST(PathCommandTest, BadPathFilesAndArgumentsExitTwoWithNothingOnStandardOutput) {
     const std::string longRow = "20,1,2,3," + std::string(5000, '0');
     const struct {
@@ -270,8 +318,9 @@ TEST(PathCommandTest, BadPathFilesAndArgumentsExitTwoWithNothingOnStandardOutput
         // The bad row comes late in a long path: still nothing goes out.
         std::string text = f.text;
         std::string path = WriteTempFile("bad.csv", text);
-        for (const char* format : {"csv", "header"}) {
-            ToolRun r = RunTool("path " + Quoted(path) + " --format " + format);
+        std::string leg = WriteTempFile("leg.toml", kChannelLeg);
+        for (const char* format : {"csv", "header", "ssc32"}) {
+            ToolRun r = RunTool("--leg " + Quoted(leg) + " path " + Quoted(path) + " --format " + format);
             EXPECT_EQ(2, r.status) << f.where;
             EXPECT_EQ("", r.out) << f.where;
             EXPECT_EQ("tavrin-ik: " + path + f.where + "\n", r.err);
@@ -307,8 +356,10 @@ TEST(PathCommandTest, BadPathFilesAndArgumentsExitTwoWithNothingOnStandardOutput
 }
 
 TEST(PathCommandTest, FailedWriteExitsWithOne) {
-    for (const char* format : {"csv", "header"}) {
-        ToolRun r = RunTool("--leg " + Quoted(kExampleLeg) + " path " + Quoted(kStepPath) + " --step 1 --format " +
+    std::string leg = WriteTempFile("leg.toml", kChannelLeg);
+    std::string reached = WriteTempFile("reached.csv", "t_ms,x,y,z\n0,10,15,5\n1000,10,15,0\n");
+    for (const char* format : {"csv", "header", "ssc32"}) {
+        ToolRun r = RunTool("--leg " + Quoted(leg) + " path " + Quoted(reached) + " --step 1 --format " +
                             format + " >/dev/full");
         EXPECT_EQ(1, r.status) << format;
         EXPECT_EQ(0u, r.err.rfind("tavrin-ik: cannot write the output: ", 0)) << r.err;
