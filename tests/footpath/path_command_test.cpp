@@ -246,7 +246,7 @@ TEST(PathCommandTest, HeaderCompilesAsCAndCppWithTheCsvNumbers) {
     EXPECT_NE(std::string::npos, header.find("tavrin_path_reachable[TAVRIN_PATH_SAMPLES] = {\n    0,\n    0,\n    1,\n"));
 
     // Pulses beyond 16 bits, and a path the leg never reaches.
-    std::string never = WriteTempFile("never.csv", "t_ms,x,y,z\n0,30,0,0\n40,0,40,0\n");
+    std::string never = WriteTempFile("never.csv", "t_ms,x,y,z\n0,30,0,0\n40,30,10,0\n");
     header = CompileHeader("[servo.yaw]\npulse = [1000, 70000]\n", never, 3);
     EXPECT_NE(std::string::npos, header.find("static const uint32_t tavrin_path_us["));
     EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_SERVOS] = {\n    {0},\n    {0},\n    {0},\n};"));
@@ -294,7 +294,7 @@ TEST(PathCommandTest, Ssc32IsOneGroupMoveASampleWithTheCsvPulses) {
     EXPECT_EQ("", r.out);
     EXPECT_EQ("tavrin-ik: --format ssc32 needs a leg file whose [servo.JOINT] sections give a channel\n", r.err);
     // A path the leg never reaches: no moves at all.
-    std::string never = WriteTempFile("never.csv", "t_ms,x,y,z\n0,30,0,0\n40,0,40,0\n");
+    std::string never = WriteTempFile("never.csv", "t_ms,x,y,z\n0,30,0,0\n40,30,10,0\n");
     r = RunTool("--leg " + Quoted(leg) + " path " + Quoted(never) + " --format ssc32");
     EXPECT_EQ(3, r.status);
     EXPECT_EQ("", r.out);
