@@ -34,10 +34,16 @@ LegDescription ExampleLeg() {
     return leg;
 }
 
+// A file made for the run and removed after it.
+struct TemporaryFile {
+    std::string name;
+    ~TemporaryFile() { std::remove(name.c_str()); }
+};
+
 // The step cycle of paths/step.csv over and over, a row every 150 ms or so,
 // for a million samples of 20 ms.
 const std::string& StepCyclePath() {
-    static const std::string path = [] {
+    static const TemporaryFile path = [] {
         const PathRow cycle[] = {{0, 50, 70, 20},    {600, 50, 70, -20}, {750, 50, 50, -20},
                                  {900, 50, 45, 0},   {1050, 50, 50, 20}};
         std::vector<PathRow> rows;
@@ -51,9 +57,9 @@ const std::string& StepCyclePath() {
         std::string name = (std::filesystem::temp_directory_path() / "tavrin_bench_path.csv").string();
         std::string error;
         if (!WritePathFile(name, rows, error)) std::fprintf(stderr, "%s\n", error.c_str());
-        return name;
+        return TemporaryFile{name};
     }();
-    return path;
+    return path.name;
 }
 
 void BM_PathCsv(benchmark::State& state) {
