@@ -103,7 +103,7 @@ bool PathReader::Open(const std::string& path, std::string& error) {
     for (;;) {
         switch (NextLine(begin, end)) {
         case Line::Text: break;
-        case Line::End: return Fail(error, "no header line t_ms,x,y,z");
+        case Line::End: error = path + ": no header line t_ms,x,y,z"; return false;
         case Line::TooLong: return Fail(error, "the line is longer than " + std::to_string(kMaxPathLineChars) + " characters");
         case Line::ReadFailed: return Fail(error, std::string("cannot read the path file: ") + std::strerror(errno));
         }
