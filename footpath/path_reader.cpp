@@ -105,7 +105,7 @@ bool PathReader::Open(const std::string& path, std::string& error) {
         case Line::Text: break;
         case Line::End: error = path + ": no header line t_ms,x,y,z"; return false;
         case Line::TooLong: return Fail(error, "the line is longer than " + std::to_string(kMaxPathLineChars) + " characters");
-        case Line::ReadFailed: return Fail(error, std::string("cannot read the path file: ") + std::strerror(errno));
+        case Line::ReadFailed: error = path + ": cannot read the path file: " + std::strerror(errno); return false;
         }
         // A spreadsheet may open the file with a UTF-8 byte order mark.
         if (lineNumber == 1 && end - begin >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0) begin += 3;
@@ -133,7 +133,7 @@ PathReader::Step PathReader::Next(PathRow& row, std::string& error) {
             Fail(error, "the line is longer than " + std::to_string(kMaxPathLineChars) + " characters");
             return Step::Error;
         case Line::ReadFailed:
-            Fail(error, std::string("cannot read the path file: ") + std::strerror(errno));
+            error = name + ": cannot read the path file: " + std::strerror(errno);
             return Step::Error;
         }
     } while (IsSkipped(begin, end));

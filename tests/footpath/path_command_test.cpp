@@ -329,6 +329,10 @@ TEST(PathCommandTest, BadPathFilesAndArgumentsExitTwoWithNothingOnStandardOutput
     ToolRun r = RunTool("path /nonexistent.csv");
     EXPECT_EQ(2, r.status);
     EXPECT_EQ("tavrin-ik: /nonexistent.csv: cannot open the path file: No such file or directory\n", r.err);
+    r = RunTool("path " + Quoted(TAVRIN_SOURCE_DIR "/paths"));
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("tavrin-ik: " TAVRIN_SOURCE_DIR "/paths: cannot read the path file: Is a directory\n", r.err);
 
     const struct {
         const char* args;
