@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Every include runs one way: kinematics alone; the leg file reader and
-# render above kinematics; app above both; tools on kinematics and the
+# Every include runs one way: kinematics alone; foot paths above
+# kinematics; the leg file reader and render above both; app above both; tools on kinematics and the
 # reader; in platform/ each floor on the
 # floors below it (platform/README.md). Prints every include that breaks
 # the order and fails if there is one.
@@ -10,7 +10,8 @@ cd "$1" || exit 2
 
 # The floor of a project file, by path; empty for anything else. In
 # platform/, 0 is the headers beside the floors; above it the modules are
-# K (kinematics), L (legfile), R (render), A (app) and T (tools).
+# K (kinematics), F (footpath), L (legfile), R (render), A (app) and T
+# (tools).
 floor() {
   case $1 in
     platform/win32.h|platform/handle_bits.h) echo 0 ;;
@@ -21,6 +22,7 @@ floor() {
     platform/test_hooks.*) echo 5 ;;
     platform/winmain_main.cpp) echo 6 ;;
     kinematics/*) echo K ;;
+    footpath/*) echo F ;;
     legfile/*) echo L ;;
     render/*) echo R ;;
     app/*) echo A ;;
@@ -33,15 +35,16 @@ allowed() {
   local a=$1 b=$2
   case $a in
     K) [ "$b" = K ] ;;
-    L|T) [ "$b" = K ] || [ "$b" = L ] ;;
-    R) [ "$b" = K ] || [ "$b" = R ] || [ "$2$3" = 0platform/win32.h ] ;;
-    A) [ "$b" = K ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
+    F) [ "$b" = K ] || [ "$b" = F ] ;;
+    L|T) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = L ] ;;
+    R) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = R ] || [ "$2$3" = 0platform/win32.h ] ;;
+    A) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
     *) case $b in [0-9]) [ "$b" -le "$a" ] ;; *) false ;; esac ;;
   esac
 }
 
 bad=0
-for file in $(git ls-files 'kinematics/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+for file in $(git ls-files 'kinematics/*' 'footpath/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
   from=$(floor "$file")
   [ -n "$from" ] || continue
   for header in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file"); do
