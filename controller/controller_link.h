@@ -39,6 +39,8 @@ public:
     int64_t NextWakeMs() const;
 
     bool Lost() const { return lost_; }
+    // Whether every submitted command has been handed to the port.
+    bool Idle() const { return !waiting_ && written_ >= writing_.size(); }
     // For the window's title: "ssc32 on /dev/ttyUSB0", or "controller lost,
     // retrying".
     std::string Title() const;

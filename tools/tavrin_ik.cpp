@@ -3,6 +3,8 @@
 //   tavrin-ik [--leg FILE] sweep Z              the reachable grid points at depth Z
 //   tavrin-ik [--leg FILE] sweep --count Z...   the number of those points per depth
 //   tavrin-ik [--leg FILE] path PATHFILE ...    a foot path sampled, solved and exported
+//   tavrin-ik --leg FILE [--port PATH] send X Y Z   solve and send the pose to the leg's controller
+//   tavrin-ik --leg FILE [--port PATH] probe        whether the controller answers
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "kinematics/leg.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
+#include "tools/ik_controller.h"
 #include "tools/ik_path.h"
 #include "tools/ik_text.h"
 
@@ -23,6 +26,8 @@ const char kUsage[] =
     "       tavrin-ik [--leg FILE] sweep Z\n"
     "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
     "       tavrin-ik [--leg FILE] path PATHFILE [--step MS] [--format csv|ssc32|header]\n"
+    "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
+    "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
@@ -38,16 +43,26 @@ const char kUsage[] =
     "       SSC-32 group moves, or a C header of pulse widths and degrees.\n"
     "       A sample out of reach keeps the last reachable pose and gets one line\n"
     "       on standard error (at most 20, then a count), and the exit status is 3.\n"
+    "send   solves like solve, sends that pose to the leg file's [controller]\n"
+    "       (each [servo.JOINT] with a channel), waits until it has gone out and\n"
+    "       prints the solve line with \"sent\": the SSC-32 text, or the Maestro's\n"
+    "       bytes as hex pairs. A target out of range is printed, not sent.\n"
+    "probe  asks the controller whether it is there and prints one JSON line,\n"
+    "       {\"answered\":true,\"errors\":0} or {\"answered\":false}. With\n"
+    "       --baud auto (ssc32) it tries 9600, 38400 and 115200 and says which.\n"
     "--leg FILE  the leg to solve, described in TOML (segment lengths, joint\n"
     "       ranges, servos; see legs/example.toml); without it the default leg:\n"
     "       upper 10, lower 15, every joint 0..180.\n"
+    "--port PATH, --baud RATE  the port and baud rate instead of the leg file's.\n"
     "\n"
     "Numbers are read as the nearest 32-bit float; one beyond the float range is\n"
     "refused. Floats are written in the shortest text that reads back the same,\n"
     "and a float that is not finite (a distance beyond the float range) as null,\n"
     "so that every line of solve is valid JSON.\n"
-    "Exit status: 0 done, 1 the output could not be written, 2 bad arguments\n"
-    "or a bad leg or path file, 3 a path sample out of reach.\n";
+    "Exit status: 0 done, 1 the output could not be written (or, for send, the\n"
+    "port; for probe, no answer), 2 bad arguments, a bad leg or path file or a\n"
+    "port that cannot be opened, 3 send's target is out of range, or a path\n"
+    "sample out of reach.\n";
 
 const int kWriteError = 1;
 const int kUsageError = 2;
@@ -122,13 +137,14 @@ int SweepCounts(const LegDescription& description, const std::vector<float>& dep
 }
 
 int Run(int argc, char** argv) {
-    LegDescription leg;
+    LegSetup setup;
+    LegDescription& leg = setup.leg;
     const char* legFile = nullptr;
     // The leg comes before the command: drop it from the arguments.
     if (argc >= 2 && std::strcmp(argv[1], "--leg") == 0) {
         if (argc < 3) return UsageError("--leg needs a FILE");
         std::string error;
-        if (!ReadLegFile(argv[2], leg, error)) {
+        if (!ReadLegFile(argv[2], setup, error)) {
             std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
             return kUsageError;
         }
@@ -142,6 +158,7 @@ int Run(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (IsControllerCommand(argc - 1, argv + 1)) return RunControllerCommand(setup, argc - 1, argv + 1);
     std::vector<float> numbers;
     std::string error;
     if (command == "solve") {

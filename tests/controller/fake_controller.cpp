@@ -78,6 +78,29 @@ void FakeController::Answer(bool answering, int errors) {
     errors_ = errors;
 }
 
+void FakeController::AnswerOnlyAt(int baud) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    answerBaud_ = baud;
+}
+
+namespace {
+
+// The rate the program set the terminal to, as termios' speed codes.
+int BaudOf(int fd) {
+    termios tio;
+    if (tcgetattr(fd, &tio) != 0) return 0;
+    switch (cfgetospeed(&tio)) {
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
 void FakeController::ReadLoop() {
     for (;;) {
         int fd;
@@ -136,6 +159,7 @@ void FakeController::Finish(int64_t ms) {
 
 void FakeController::Reply(const std::string& bytes) {
     if (!answering_ || master_ < 0) return;
+    if (answerBaud_ != 0 && BaudOf(slave_) != answerBaud_) return;
     if (write(master_, bytes.data(), bytes.size()) < 0) {
         // The program went away before the answer: nothing to do.
     }

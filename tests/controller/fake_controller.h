@@ -50,6 +50,9 @@ public:
 
     // Whether probes are answered, and the Maestro's error bits in answers.
     void Answer(bool answering, int errors = 0);
+    // Answers only while the program has the port at this baud rate, as a
+    // controller does not understand a probe sent at another one.
+    void AnswerOnlyAt(int baud);
 
     // The pseudo-terminal and its link go away: the program's port hangs up.
     void HangUp();
@@ -89,6 +92,7 @@ private:
     bool stop_ = false;
     bool answering_ = true;
     int errors_ = 0;
+    int answerBaud_ = 0;
     int64_t paceStartMs_ = 0;
     int64_t pacedBytes_ = 0;
 

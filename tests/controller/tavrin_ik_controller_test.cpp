@@ -1,1 +1,256 @@
+// tavrin-ik send and probe against a fake controller on a pseudo-terminal:
+// the bytes that arrive, the lines printed, and the exit statuses.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
 #include <gtest/gtest.h>
+
+#include "fake_controller.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// `args` is pasted into a shell command line, already quoted as needed.
+ToolRun RunTool(const std::string& args) {
+    std::string errPath = ::testing::TempDir() + "tavrin_ik_controller_stderr_" + std::to_string(getpid()) + ".txt";
+    std::string command = std::string("'") + TAVRIN_IK_PATH + "' " + args + " 2>'" + errPath + "'";
+    ToolRun run{-1, "", ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadFile(errPath);
+    std::remove(errPath.c_str());
+    return run;
+}
+
+std::string WriteLegFile(const std::string& name, const std::string& text) {
+    std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid()) + ".toml";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+    return path;
+}
+
+// A 40/65 leg with a servo on every joint, the hip's inverted and the
+// knee's offset. At (30, 40, 10) it solves to yaw 72, hip 52, knee 51: yaw
+// 500 + 2000 * 72 / 180 = 1300 us; hip 180 - 52 = 128 degrees, 1922 us;
+// knee 51 - 10 = 41 degrees, 1000 + 1000 * 41 / 180 = 1228 us.
+const char kLeg[] =
+    "upper = 40\nlower = 65\n[yaw]\nmin = 30\nmax = 150\n[knee]\nmin = 20\n"
+    "[servo.yaw]\nchannel = 0\n[servo.hip]\ninvert = true\nchannel = 1\n"
+    "[servo.knee]\noffset = -10\npulse = [1000, 2000]\nchannel = 2\n";
+
+std::string LegWith(const std::string& name, const std::string& controller) {
+    return "'" + WriteLegFile(name, kLeg + std::string("[controller]\n") + controller) + "'";
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values) bytes += static_cast<char>(v);
+    return bytes;
+}
+
+TEST(TavrinIkSendTest, SendsThePoseAndPrintsTheSolveLineWithIt) {
+    const struct {
+        Protocol protocol;
+        const char* controller;
+        std::string bytes;
+        const char* sent;  // as printed
+    } rows[] = {
+        {Protocol::Ssc32, "protocol = \"ssc32\"\n", "#0P1300#1P1922#2P1228T100\r", "\"#0P1300#1P1922#2P1228T100\\r\""},
+        {Protocol::Ssc32, "protocol = \"ssc32\"\nmove_ms = 0\nbaud = 115200\n", "#0P1300#1P1922#2P1228\r",
+         "\"#0P1300#1P1922#2P1228\\r\""},
+        // 1300 us is 5200 quarters: 0x50 and 0x28; 1922 is 7688: 0x08, 0x3C;
+        // 1228 is 4912: 0x30, 0x26.
+        {Protocol::Maestro, "protocol = \"maestro\"\n",
+         Bytes({0x84, 0x00, 0x50, 0x28, 0x84, 0x01, 0x08, 0x3C, 0x84, 0x02, 0x30, 0x26}),
+         "\"84 00 50 28 84 01 08 3C 84 02 30 26\""},
+        {Protocol::Maestro, "protocol = \"maestro\"\ndevice = 12\n",
+         Bytes({0xAA, 0x0C, 0x04, 0x00, 0x50, 0x28, 0xAA, 0x0C, 0x04, 0x01, 0x08, 0x3C, 0xAA, 0x0C, 0x04, 0x02, 0x30,
+                0x26}),
+         "\"AA 0C 04 00 50 28 AA 0C 04 01 08 3C AA 0C 04 02 30 26\""},
+    };
+    for (const auto& row : rows) {
+        FakeController fake(row.protocol);
+        // The file's port does not exist: --port takes its place.
+        const std::string leg = LegWith("send_leg", std::string(row.controller) + "port = \"/nonexistent/tty\"\n");
+        ToolRun solve = RunTool("--leg " + leg + " solve 30 40 10");
+        ToolRun send = RunTool("--leg " + leg + " --port '" + fake.Path() + "' send 30 40 10");
+        EXPECT_EQ(0, send.status) << row.controller << send.err;
+        EXPECT_EQ("", send.err);
+        ASSERT_EQ(0u, solve.out.rfind("{\"target\":[30,40,10],\"outOfRange\":false", 0)) << solve.out;
+        EXPECT_EQ(solve.out.substr(0, solve.out.size() - 2) + ",\"sent\":" + row.sent + "}\n", send.out);
+        // send has waited until the bytes went out; the fake's thread may
+        // still be reading them.
+        fake.WaitFor([&] { return fake.Bytes().size() >= row.bytes.size(); }, 2000);
+        EXPECT_EQ(HexPairs(row.bytes), HexPairs(fake.Bytes())) << row.controller;
+        EXPECT_EQ(0, fake.Garbled());
+    }
+}
+
+TEST(TavrinIkSendTest, AnOutOfRangeTargetIsPrintedAndNotSent) {
+    FakeController fake(Protocol::Ssc32);
+    const std::string leg = LegWith("far_leg", "protocol = \"ssc32\"\nport = \"" + fake.Path() + "\"\n");
+    ToolRun solve = RunTool("--leg " + leg + " solve 1 40 50");
+    ToolRun send = RunTool("--leg " + leg + " send 1 40 50");
+    EXPECT_EQ(3, send.status);
+    EXPECT_NE(std::string::npos, send.out.find("\"outOfRange\":true")) << send.out;
+    EXPECT_EQ(solve.out, send.out);
+    EXPECT_EQ("", send.err);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ("", fake.Bytes());
+}
+
+TEST(TavrinIkSendTest, MistakesAreOneLineAndExitTwo) {
+    const std::string plain = "'" + WriteLegFile("plain_leg", kLeg) + "'";
+    const std::string portless = LegWith("portless_leg", "protocol = \"ssc32\"\n");
+    const std::string maestro = LegWith("maestro_leg", "protocol = \"maestro\"\nport = \"/nonexistent/tty\"\n");
+    const struct {
+        std::string args;
+        std::string err;
+    } rows[] = {
+        {"send 1 2 3", "send needs a leg file with a [controller] section (--leg FILE)"},
+        {"--leg " + plain + " send 30 40 10", "send needs a leg file with a [controller] section (--leg FILE)"},
+        {"--leg " + plain + " probe", "probe needs a leg file with a [controller] section (--leg FILE)"},
+        {"--leg " + portless + " send 30 40 10",
+         "send no port to send to: give controller.port in the leg file or --port PATH"},
+        {"--leg " + maestro + " send 30 40 10", "cannot open the port /nonexistent/tty: No such file or directory"},
+        {"--leg " + maestro + " probe", "cannot open the port /nonexistent/tty: No such file or directory"},
+        {"--leg " + maestro + " --port /dev/null send 30 40 10", "cannot open the port /dev/null: not a serial port"},
+        {"--leg " + maestro + " --baud auto probe", "--baud auto is for ssc32: the Maestro finds the baud rate itself"},
+        {"--leg " + maestro + " --baud 4800 probe",
+         "--baud must be auto or one of 9600, 19200, 38400, 57600, 115200, not '4800'"},
+        {"--leg " + maestro + " --baud auto send 1 2 3", "send needs a baud rate, not --baud auto"},
+        {"--leg " + maestro + " send 1 2", "send needs X Y Z"},
+        {"--leg " + maestro + " send 1 2 x", "not a finite number: 'x'"},
+        {"--leg " + maestro + " probe now", "unexpected argument: 'now'"},
+    };
+    for (const auto& row : rows) {
+        ToolRun r = RunTool(row.args);
+        EXPECT_EQ(2, r.status) << row.args;
+        EXPECT_EQ("", r.out) << row.args;
+        EXPECT_EQ("tavrin-ik: " + row.err + "\n", r.err) << row.args;
+    }
+}
+
+TEST(TavrinIkProbeTest, AnsweredOrNot) {
+    const struct {
+        Protocol protocol;
+        const char* controller;
+        bool answering;
+        int errors;
+        const char* line;
+        int status;
+        const char* asked;  // what the controller was sent, as hex pairs
+    } rows[] = {
+        {Protocol::Ssc32, "protocol = \"ssc32\"\n", true, 0, "{\"answered\":true,\"errors\":0}", 0, "51 0D"},
+        {Protocol::Ssc32, "protocol = \"ssc32\"\n", false, 0, "{\"answered\":false}", 1, "51 0D"},
+        {Protocol::Maestro, "protocol = \"maestro\"\n", true, 0x0110, "{\"answered\":true,\"errors\":272}", 0, "A1"},
+        {Protocol::Maestro, "protocol = \"maestro\"\ndevice = 12\n", true, 0, "{\"answered\":true,\"errors\":0}", 0,
+         "AA 0C 21"},
+        {Protocol::Maestro, "protocol = \"maestro\"\n", false, 0, "{\"answered\":false}", 1, "A1"},
+    };
+    for (const auto& row : rows) {
+        FakeController fake(row.protocol);
+        fake.Answer(row.answering, row.errors);
+        const std::string leg = LegWith("probe_leg", std::string(row.controller) + "port = \"" + fake.Path() + "\"\n");
+        ToolRun r = RunTool("--leg " + leg + " probe");
+        EXPECT_EQ(row.status, r.status) << row.controller;
+        EXPECT_EQ(std::string(row.line) + "\n", r.out) << row.controller;
+        EXPECT_EQ("", r.err);
+        EXPECT_EQ(row.asked, HexPairs(fake.Bytes())) << row.controller;
+    }
+}
+
+TEST(TavrinIkProbeTest, AutoBaudTriesEachRateAndSaysWhichAnswered) {
+    FakeController fake(Protocol::Ssc32);
+    fake.AnswerOnlyAt(38400);
+    const std::string leg = LegWith("auto_leg", "protocol = \"ssc32\"\n");
+    ToolRun r = RunTool("--leg " + leg + " --port '" + fake.Path() + "' --baud auto probe");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("{\"answered\":true,\"errors\":0,\"baud\":38400}\n", r.out);
+    EXPECT_EQ(2, fake.Queries()) << "9600, then 38400";
+
+    fake.AnswerOnlyAt(57600);  // not among the rates tried
+    r = RunTool("--leg " + leg + " --port '" + fake.Path() + "' --baud auto probe");
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("{\"answered\":false}\n", r.out);
+    EXPECT_EQ(5, fake.Queries());
+
+    // A rate of its own instead of the file's.
+    fake.AnswerOnlyAt(57600);
+    r = RunTool("--leg " + leg + " --port '" + fake.Path() + "' --baud 57600 probe");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("{\"answered\":true,\"errors\":0}\n", r.out);
+}
+
+}  // namespace
+
+namespace {
+
+// Wine maps COMn through its prefix's dosdevices/comn link to a device
+// path: there, to the fake controller's pseudo-terminal.
+TEST(TavrinIkWindowsTest, TheWindowsBuildSendsAndProbesTheSame) {
+    const std::string exe = TAVRIN_WINDOWS_IK_PATH;
+    if (access(exe.c_str(), R_OK) != 0) GTEST_SKIP() << "no Windows build at " << exe;
+    const std::string prefix = exe.substr(0, exe.rfind('/')) + "/wine";
+    const std::string wine = std::string("bash '") + TAVRIN_WINE_RUN + "' '" + prefix + "'";
+    if (std::system((wine + " >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "Wine cannot run here";
+    // A port number of this process's own: the prefix is shared.
+    const std::string com = "com" + std::to_string(100 + getpid() % 150);
+    const std::string link = prefix + "/dosdevices/" + com;
+
+    for (Protocol protocol : {Protocol::Ssc32, Protocol::Maestro}) {
+        const std::string controller = std::string("protocol = \"") + ProtocolName(protocol) + "\"\n";
+        FakeController native(protocol);
+        FakeController windows(protocol);
+        unlink(link.c_str());
+        ASSERT_EQ(0, symlink(windows.Path().c_str(), link.c_str()));
+        const std::string nativeLeg = LegWith("native_leg", controller + "port = \"" + native.Path() + "\"\n");
+        const std::string windowsLeg = "Z:" + WriteLegFile("windows_leg", kLeg + std::string("[controller]\n") +
+                                                                              controller + "port = \"" + com + "\"\n");
+        for (const char* command : {"send 30 40 10", "probe"}) {
+            ToolRun expected = RunTool("--leg " + nativeLeg + " " + command);
+            std::string run = wine + " '" + exe + "' --leg '" + windowsLeg + "' " + command + " | tr -d '\\r'";
+            FILE* pipe = popen(run.c_str(), "r");
+            ASSERT_NE(nullptr, pipe);
+            std::string out;
+            char buffer[4096];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+            pclose(pipe);
+            EXPECT_EQ(expected.out, out) << command;
+        }
+        windows.WaitFor([&] { return windows.Bytes().size() >= native.Bytes().size(); }, 2000);
+        EXPECT_EQ(HexPairs(native.Bytes()), HexPairs(windows.Bytes())) << ProtocolName(protocol);
+        unlink(link.c_str());
+    }
+}
+
+}  // namespace

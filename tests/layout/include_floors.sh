@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Every include runs one way: kinematics alone; foot paths above
-# kinematics; the leg file reader and render above both; app above both; tools on kinematics and the
-# reader; in platform/ each floor on the
-# floors below it (platform/README.md). Prints every include that breaks
+# Every include runs one way: kinematics alone; foot paths and the servo
+# controller above kinematics; the leg file reader above those; render
+# above kinematics and foot paths; app above all of them; tools on
+# kinematics, foot paths, the controller and the reader; in platform/ each
+# floor on the floors below it (platform/README.md). Prints every include that breaks
 # the order and fails if there is one.
 #   include_floors.sh SOURCE_DIR
 set -u
@@ -10,8 +11,8 @@ cd "$1" || exit 2
 
 # The floor of a project file, by path; empty for anything else. In
 # platform/, 0 is the headers beside the floors; above it the modules are
-# K (kinematics), F (footpath), L (legfile), R (render), A (app) and T
-# (tools).
+# K (kinematics), F (footpath), C (controller), L (legfile), R (render),
+# A (app) and T (tools).
 floor() {
   case $1 in
     platform/win32.h|platform/handle_bits.h) echo 0 ;;
@@ -23,6 +24,7 @@ floor() {
     platform/winmain_main.cpp) echo 6 ;;
     kinematics/*) echo K ;;
     footpath/*) echo F ;;
+    controller/*) echo C ;;
     legfile/*) echo L ;;
     render/*) echo R ;;
     app/*) echo A ;;
@@ -36,16 +38,17 @@ allowed() {
   case $a in
     K) [ "$b" = K ] ;;
     F) [ "$b" = K ] || [ "$b" = F ] ;;
-    L) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = L ] ;;
-    T) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = L ] || [ "$b" = T ] ;;
+    C) [ "$b" = K ] || [ "$b" = C ] ;;
+    L) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = C ] || [ "$b" = L ] ;;
+    T) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = C ] || [ "$b" = L ] || [ "$b" = T ] ;;
     R) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = R ] || [ "$2$3" = 0platform/win32.h ] ;;
-    A) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
+    A) [ "$b" = K ] || [ "$b" = F ] || [ "$b" = C ] || [ "$b" = L ] || [ "$b" = R ] || [ "$b" = A ] || [ "$2$3" = 0platform/win32.h ] ;;
     *) case $b in [0-9]) [ "$b" -le "$a" ] ;; *) false ;; esac ;;
   esac
 }
 
 bad=0
-for file in $(git ls-files 'kinematics/*' 'footpath/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+for file in $(git ls-files 'kinematics/*' 'footpath/*' 'controller/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
   from=$(floor "$file")
   [ -n "$from" ] || continue
   for header in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file"); do
