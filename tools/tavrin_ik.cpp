@@ -2,6 +2,7 @@
 //   tavrin-ik [--leg FILE] solve X Y Z          one JSON line for the foot target
 //   tavrin-ik [--leg FILE] sweep Z              the reachable grid points at depth Z
 //   tavrin-ik [--leg FILE] sweep --count Z...   the number of those points per depth
+//   tavrin-ik [--leg FILE] path PATHFILE ...    a foot path sampled, solved and exported
 //   tavrin-ik --leg FILE [--port PATH] send X Y Z   solve and send the pose to the leg's controller
 //   tavrin-ik --leg FILE [--port PATH] probe        whether the controller answers
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
 #include "tools/ik_controller.h"
+#include "tools/ik_path.h"
 #include "tools/ik_solve_line.h"
 #include "tools/ik_text.h"
 
@@ -24,6 +26,7 @@ const char kUsage[] =
     "usage: tavrin-ik [--leg FILE] solve X Y Z\n"
     "       tavrin-ik [--leg FILE] sweep Z\n"
     "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
+    "       tavrin-ik [--leg FILE] path PATHFILE [--step MS] [--format csv|ssc32|header]\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
     "       tavrin-ik --help\n"
@@ -35,6 +38,12 @@ const char kUsage[] =
     "       degrees and pulse width in microseconds.\n"
     "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
     "       or with --count only how many there are, one line per depth.\n"
+    "path   samples the foot path in PATHFILE (CSV: t_ms,x,y,z) every MS milliseconds\n"
+    "       (default 20; the last row always), solves every sample and writes CSV\n"
+    "       (t_ms,x,y,z,reachable,yaw,hip,knee and the servos' pulse widths),\n"
+    "       SSC-32 group moves, or a C header of pulse widths and degrees.\n"
+    "       A sample out of reach keeps the last reachable pose and gets one line\n"
+    "       on standard error (at most 20, then a count), and the exit status is 3.\n"
     "send   solves like solve, sends that pose to the leg file's [controller]\n"
     "       (each [servo.JOINT] with a channel), waits until it has gone out and\n"
     "       prints the solve line with \"sent\": the SSC-32 text, or the Maestro's\n"
@@ -52,8 +61,9 @@ const char kUsage[] =
     "and a float that is not finite (a distance beyond the float range) as null,\n"
     "so that every line of solve is valid JSON.\n"
     "Exit status: 0 done, 1 the output could not be written (or, for send, the\n"
-    "port; for probe, no answer), 2 bad arguments, a bad leg file or a port that\n"
-    "cannot be opened, 3 send's target is out of range.\n";
+    "port; for probe, no answer), 2 bad arguments, a bad leg or path file or a\n"
+    "port that cannot be opened, 3 send's target is out of range, or a path\n"
+    "sample out of reach.\n";
 
 const int kWriteError = 1;
 const int kUsageError = 2;
@@ -100,6 +110,7 @@ int SweepCounts(const LegDescription& leg, const std::vector<float>& depths) {
 int Run(int argc, char** argv) {
     LegSetup setup;
     LegDescription& leg = setup.leg;
+    const char* legFile = nullptr;
     // The leg comes before the command, once: drop it from the arguments.
     if (argc >= 2 && std::strcmp(argv[1], "--leg") == 0) {
         if (argc < 3) return UsageError("--leg needs a FILE");
@@ -109,6 +120,7 @@ int Run(int argc, char** argv) {
             std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
             return kUsageError;
         }
+        legFile = argv[2];
         argv += 2;
         argc -= 2;
     }
@@ -142,6 +154,11 @@ int Run(int argc, char** argv) {
         if (!count && argc > 3) return UsageError("unexpected argument: " + Quote(argv[3]));
         if (!ParseNumbers(argv + first, argc - first, numbers, error)) return UsageError(error);
         return count ? SweepCounts(leg, numbers) : Sweep(leg, numbers[0]);
+    }
+    if (command == "path") {
+        PathOptions options;
+        if (!ParsePathOptions(argc - 2, argv + 2, options, error)) return UsageError(error);
+        return RunPath(leg, legFile, options);
     }
     if (command.size() > 1 && command[0] == '-') return UsageError("unknown option: " + Quote(argv[1]));
     return UsageError("unknown command: " + Quote(argv[1]));

@@ -1,0 +1,177 @@
+#include "tools/ik_path.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "controller/commands.h"
+#include "footpath/output_buffer.h"
+#include "footpath/path_export.h"
+#include "footpath/path_sampler.h"
+#include "footpath/path_text.h"
+#include "tools/ik_text.h"
+
+namespace {
+
+const int kWriteError = 1;
+const int kInputError = 2;
+const int kOutOfReach = 3;
+const int kMaxStepMs = 3600000;
+const uint64_t kReportedSamples = 20;
+
+bool ParseStep(const char* text, int& stepMs) {
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text, &end, 10);
+    bool digits = *text >= '0' && *text <= '9';
+    if (!digits || *end != '\0' || errno != 0 || value < 1 || value > kMaxStepMs) return false;
+    stepMs = static_cast<int>(value);
+    return true;
+}
+
+// One line on standard error for each of the first samples out of reach,
+// then how many more there were.
+class ReachReport {
+public:
+    explicit ReachReport(const std::string& pathFile) : pathFile(pathFile) {}
+
+    void Tell(const SolvedSample& sample) {
+        if (++count > kReportedSamples) return;
+        char line[256];
+        char* p = line;
+        p = WriteDoubleText(p, sample.target.tMs);
+        std::string t(line, p);
+        std::fprintf(stderr, "%s: t=%s ms (%s, %s, %s) is out of reach\n", pathFile.c_str(), t.c_str(),
+                     FloatText(sample.target.x).c_str(), FloatText(sample.target.y).c_str(),
+                     FloatText(sample.target.z).c_str());
+    }
+
+    uint64_t Finish() const {
+        if (count > kReportedSamples) {
+            std::fprintf(stderr, "%s: %llu more samples out of reach, %llu in all\n", pathFile.c_str(),
+                         static_cast<unsigned long long>(count - kReportedSamples),
+                         static_cast<unsigned long long>(count));
+        }
+        return count;
+    }
+
+private:
+    std::string pathFile;
+    uint64_t count = 0;
+};
+
+bool HasChannels(const LegDescription& leg) {
+    for (const auto& servo : leg.servos) {
+        if (servo && servo->channel) return true;
+    }
+    return false;
+}
+
+// One SSC-32 group move a sample, moving over the step to the sample's
+// pose. Before the path first comes within reach the leg is sent to where
+// it does; a path never within reach sends nothing.
+bool ExportSsc32(const std::string& pathFile, int stepMs, const LegDescription& leg, OutputBuffer& out,
+                 const UnreachableSink& unreachable, std::string& error) {
+    LegPose first;
+    bool found = false;
+    if (!FirstReachablePose(pathFile, stepMs, leg, first, found, error)) return false;
+    SolvedPath solved;
+    if (!solved.Open(pathFile, stepMs, leg, error)) return false;
+    SolvedSample sample;
+    for (;;) {
+        switch (solved.Next(sample, error)) {
+        case PathReader::Step::Row:
+            if (!sample.reachable) unreachable(sample);
+            if (found) out.Append(Ssc32GroupMove(ChannelPulses(leg, SentPose(sample, first)), stepMs));
+            break;
+        case PathReader::Step::End: return true;
+        case PathReader::Step::Error: return false;
+        }
+    }
+}
+
+}  // namespace
+
+bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& error) {
+    bool havePath = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--step" || arg == "--format") {
+            if (i + 1 >= argc) {
+                error = arg + (arg == "--step" ? " needs MS" : " needs csv, ssc32 or header");
+                return false;
+            }
+            const char* value = argv[++i];
+            if (arg == "--step") {
+                if (!ParseStep(value, options.stepMs)) {
+                    error = "--step takes whole milliseconds from 1 to " + std::to_string(kMaxStepMs) + ", not " +
+                            Quote(value);
+                    return false;
+                }
+            } else if (std::strcmp(value, "csv") == 0) {
+                options.format = PathFormat::Csv;
+            } else if (std::strcmp(value, "ssc32") == 0) {
+                options.format = PathFormat::Ssc32;
+            } else if (std::strcmp(value, "header") == 0) {
+                options.format = PathFormat::Header;
+            } else {
+                error = "--format takes csv, ssc32 or header, not " + Quote(value);
+                return false;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option: " + Quote(argv[i]);
+            return false;
+        } else if (havePath) {
+            error = "unexpected argument: " + Quote(argv[i]);
+            return false;
+        } else {
+            options.pathFile = arg;
+            havePath = true;
+        }
+    }
+    if (!havePath) {
+        error = "path needs a PATHFILE";
+        return false;
+    }
+    return true;
+}
+
+int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& options) {
+    if (options.format == PathFormat::Ssc32 && !HasChannels(leg)) {
+        std::fprintf(stderr, "tavrin-ik: --format ssc32 needs a leg file whose [servo.JOINT] sections give a "
+                             "channel\n");
+        return kInputError;
+    }
+    // The whole file is checked before the first byte goes out, so that a
+    // bad row is refused with nothing on standard output, and the header
+    // knows its sample count.
+    PathSpan span;
+    std::string error;
+    if (!ScanPath(options.pathFile, options.stepMs, span, error)) {
+        std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
+        return kInputError;
+    }
+    ReachReport report(options.pathFile);
+    UnreachableSink tell = [&](const SolvedSample& sample) { report.Tell(sample); };
+    OutputBuffer out(stdout);
+    bool exported = false;
+    switch (options.format) {
+    case PathFormat::Csv: exported = ExportPathCsv(options.pathFile, options.stepMs, leg, out, tell, error); break;
+    case PathFormat::Header:
+        exported = ExportPathHeader(HeaderSources{legFile ? legFile : "", options.pathFile}, options.stepMs, leg,
+                                    span, out, tell, error);
+        break;
+    case PathFormat::Ssc32: exported = ExportSsc32(options.pathFile, options.stepMs, leg, out, tell, error); break;
+    }
+    bool written = out.Flush();
+    uint64_t unreachable = report.Finish();
+    if (!exported) {
+        // The file changed between the check and the export.
+        std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
+        return kInputError;
+    }
+    if (!written) return kWriteError;
+    return unreachable > 0 ? kOutOfReach : 0;
+}
