@@ -159,18 +159,45 @@ Change FindChange(int from, int to, Pred pred, int hint) {
     return Change{first, hi};
 }
 
+// Where the walk puts the points in range: a list, or only their number.
+class ListSink {
+public:
+    explicit ListSink(PointList& points) : points_(points) {}
+    void Reserve(size_t count) { points_.reserve(count); }
+    void Take(const float* xs, int from, int to, float y) {
+        for (int i = from; i < to; ++i) points_.push_back(D3DXVECTOR3(xs[i], y, 0));
+    }
+
+private:
+    PointList& points_;
+};
+
+class CountSink {
+public:
+    void Reserve(size_t) {}
+    void Take(const float*, int from, int to, float) { count += static_cast<size_t>(to - from); }
+    size_t count = 0;
+};
+
 // The per-depth column data and the per-leg limits that every row reads.
+template <typename Sink>
 class SliceWalker {
 public:
-    SliceWalker(const LegDescription& leg, float depth, PointList& points, SweepStats& stats)
-        : leg_(leg), limits_(MakeSweepLimits(leg)), samples_(GridSamples(leg.Reach())), depth_(depth),
-          zz_(depth * depth), IK_(leg.Solver()), points_(points), stats_(stats) {}
+    SliceWalker(const LegDescription& leg, float depth, const std::vector<float>& grid, Sink& sink,
+                SweepStats& stats)
+        : leg_(leg), limits_(MakeSweepLimits(leg)), samples_(grid), depth_(depth), zz_(depth * depth),
+          IK_(leg.Solver()), sink_(sink), stats_(stats) {}
 
     void Run() {
         // Every sum is at least z·z: beyond the shell nothing is in range,
         // and a NaN depth makes every angle NaN.
         if (!(zz_ <= limits_.outerOut)) return;
         PrepareColumns();
+        // Every point in range lies in the square around the disc where
+        // the sum stays within the outer window.
+        size_t side = 0;
+        for (float square : squares_) side += square + zz_ <= limits_.outerOut;
+        sink_.Reserve(side * side);
         const double l = leg_.lower;
         lowerCircle_ = Circle{leg_.upper * std::sin(limits_.lowerAngle), leg_.upper * std::cos(limits_.lowerAngle)};
         upperCircle_ = Circle{leg_.upper * std::sin(limits_.upperAngle), leg_.upper * std::cos(limits_.upperAngle)};
@@ -385,14 +412,14 @@ private:
 
     void Emit(int from, int to, Verdict verdict) {
         if (verdict == Verdict::kIn) {
-            for (int i = from; i < to; ++i) points_.push_back(D3DXVECTOR3(samples_[i], y_, 0));
+            sink_.Take(samples_.data(), from, to, y_);
         } else if (verdict == Verdict::kSolve) {
             LegPose pose;
             for (int i = from; i < to; ++i) {
                 ++stats_.exactSolves;
                 pose.SetTarget(D3DXVECTOR3(samples_[i], y_, depth_));
                 IK_.Solve(pose);
-                if (!IK_.outOfRange) points_.push_back(D3DXVECTOR3(samples_[i], y_, 0));
+                if (!IK_.outOfRange) sink_.Take(samples_.data(), i, i + 1, y_);
             }
         }
     }
@@ -401,11 +428,11 @@ private:
 
     const LegDescription& leg_;
     const SweepLimits limits_;
-    const std::vector<float> samples_;
+    const std::vector<float>& samples_;
     const float depth_;
     const float zz_;
     IKSolver IK_;
-    PointList& points_;
+    Sink& sink_;
     SweepStats& stats_;
 
     int count_ = 0;
@@ -439,13 +466,27 @@ private:
 
 }  // namespace
 
-void FastSweep(const LegDescription& leg, float depth, PointList& points, SweepStats* stats) {
+void FastSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, PointList& points,
+               SweepStats* stats) {
     SweepStats counts;
     points.clear();
-    SliceWalker(leg, depth, points, counts).Run();
+    ListSink sink(points);
+    SliceWalker<ListSink>(leg, depth, grid, sink, counts).Run();
     if (stats) *stats = counts;
 }
 
+void FastSweep(const LegDescription& leg, float depth, PointList& points, SweepStats* stats) {
+    FastSweep(leg, depth, GridSamples(leg.Reach()), points, stats);
+}
+
 void FastSweep(float depth, PointList& points, SweepStats* stats) {
-    FastSweep(LegDescription{}, depth, points, stats);
+    FastSweep(LegDescription{}, depth, GridSamples(), points, stats);
+}
+
+size_t FastSweepCount(const LegDescription& leg, float depth, const std::vector<float>& grid, SweepStats* stats) {
+    SweepStats counts;
+    CountSink sink;
+    SliceWalker<CountSink>(leg, depth, grid, sink, counts).Run();
+    if (stats) *stats = counts;
+    return sink.count;
 }

@@ -2,14 +2,20 @@
 
 #include "kinematics/ik_solver.h"
 
-std::vector<float> GridSamples(int reach) {
-    const double step = static_cast<double>(reach) / 500.0;
+bool GridSamples(int reach, double step, std::vector<float>& samples) {
     const float end = static_cast<float>(static_cast<double>(reach) * 26.0 / 25.0);
-    std::vector<float> samples;
-    samples.reserve(kGridSamples + 2);
+    samples.clear();
     for (float v = static_cast<float>(-reach); v < end; v = static_cast<float>(static_cast<double>(v) + step)) {
+        if (samples.size() == kMaxGridSamples) return false;
         samples.push_back(v);
     }
+    return true;
+}
+
+std::vector<float> GridSamples(int reach) {
+    std::vector<float> samples;
+    samples.reserve(kGridSamples + 2);
+    GridSamples(reach, static_cast<double>(reach) / 500.0, samples);
     return samples;
 }
 

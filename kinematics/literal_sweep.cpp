@@ -2,10 +2,10 @@
 #include "kinematics/ik_solver.h"
 #include "kinematics/sweep.h"
 
-void LiteralSweep(const LegDescription& description, float depth, PointList& points) {
+void LiteralSweep(const LegDescription& description, float depth, const std::vector<float>& samples,
+                  PointList& points) {
     IKSolver IK = description.Solver();
     LegPose pose;
-    const std::vector<float> samples = GridSamples(description.Reach());
     points.clear();
     for (float y : samples) {
         for (float x : samples) {
@@ -14,6 +14,10 @@ void LiteralSweep(const LegDescription& description, float depth, PointList& poi
             if (!IK.outOfRange) points.push_back(D3DXVECTOR3(x, y, 0));
         }
     }
+}
+
+void LiteralSweep(const LegDescription& description, float depth, PointList& points) {
+    LiteralSweep(description, depth, GridSamples(description.Reach()), points);
 }
 
 void LiteralSweep(float depth, PointList& points) {

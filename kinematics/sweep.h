@@ -1,15 +1,19 @@
 // The reachable-workspace sweep: every grid point of the slice at one depth
 // that the solver accepts, row by row (rising y), each row in rising x, each
 // point stored as (x, y, 0). Both sweeps clear the list first and then append.
+// The grid is the samples of grid.h, the same on both axes; the forms
+// without one use the leg's slice grid, GridSamples(leg.Reach()).
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
 
 // One full solve per grid point, about a million of them: the reference
 // that the fast sweep must reproduce.
+void LiteralSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, PointList& points);
 void LiteralSweep(const LegDescription& leg, float depth, PointList& points);
 void LiteralSweep(float depth, PointList& points);
 
@@ -19,9 +23,18 @@ struct SweepStats {
 };
 
 // The same list as LiteralSweep, bit for bit and in the same order, with the
-// solver run only on points close to a boundary of the reachable set.
+// solver run only on points close to a boundary of the reachable set. The
+// list's storage is reserved once, for the grid points of the square around
+// the slice's disc of reach.
+void FastSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, PointList& points,
+               SweepStats* stats = nullptr);
 void FastSweep(const LegDescription& leg, float depth, PointList& points, SweepStats* stats = nullptr);
 void FastSweep(float depth, PointList& points, SweepStats* stats = nullptr);
+
+// How many points FastSweep would list, found the same way, with nothing
+// stored.
+size_t FastSweepCount(const LegDescription& leg, float depth, const std::vector<float>& grid,
+                      SweepStats* stats = nullptr);
 
 // The thresholds and margins that let the fast sweep settle most points
 // without the solver, derived for one leg in sweep_limits.cpp; public so that

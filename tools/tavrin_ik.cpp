@@ -5,20 +5,23 @@
 //   tavrin-ik [--leg FILE] path PATHFILE ...    a foot path sampled, solved and exported
 //   tavrin-ik --leg FILE [--port PATH] send X Y Z   solve and send the pose to the leg's controller
 //   tavrin-ik --leg FILE [--port PATH] probe        whether the controller answers
+//   tavrin-ik [--leg FILE] workspace [...]      the whole 3-D workspace (ik_workspace.h)
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "kinematics/grid.h"
 #include "kinematics/ik_solver.h"
-#include "kinematics/sweep.h"
 #include "kinematics/leg_description.h"
+#include "kinematics/sweep.h"
 #include "legfile/leg_file.h"
 #include "tools/ik_controller.h"
 #include "tools/ik_path.h"
 #include "tools/ik_solve_line.h"
 #include "tools/ik_text.h"
+#include "tools/ik_workspace.h"
 
 namespace {
 
@@ -29,6 +32,7 @@ const char kUsage[] =
     "       tavrin-ik [--leg FILE] path PATHFILE [--step MS] [--format csv|ssc32|header]\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
+    "       tavrin-ik [--leg FILE] workspace [--step S] [--format count|ply|csv] [--margin]\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
@@ -51,6 +55,14 @@ const char kUsage[] =
     "probe  asks the controller whether it is there and prints one JSON line,\n"
     "       {\"answered\":true,\"errors\":0} or {\"answered\":false}. With\n"
     "       --baud auto (ssc32) it tries 9600, 38400 and 115200 and says which.\n"
+    "workspace  the whole 3-D workspace: every point of a grid whose x, y and z\n"
+    "       each run from -R in steps of S (R = upper + lower) that the foot reaches.\n"
+    "       --format count (the default) prints one JSON line: points, step, slices,\n"
+    "       volume (points x S^3); ply writes a binary PLY cloud, csv 'x,y,z' lines.\n"
+    "       --margin adds each point's joint margin, the fewest degrees any joint\n"
+    "       has to its end stop: a histogram for count, a margin and the window's\n"
+    "       colour for each vertex of ply, a fourth column for csv. S defaults to\n"
+    "       R/500 for count, R/100 for ply and csv.\n"
     "--leg FILE  the leg to solve, described in TOML (segment lengths, joint\n"
     "       ranges, servos; see legs/example.toml); without it the default leg:\n"
     "       upper 10, lower 15, every joint 0..180.\n"
@@ -98,12 +110,10 @@ int Sweep(const LegDescription& leg, float depth) {
     return 0;
 }
 
-int SweepCounts(const LegDescription& leg, const std::vector<float>& depths) {
-    PointList points;
-    for (float depth : depths) {
-        FastSweep(leg, depth, points);
-        std::printf("%zu\n", points.size());
-    }
+// Counts without building the lists that a count never reads.
+int SweepCounts(const LegDescription& description, const std::vector<float>& depths) {
+    const std::vector<float> grid = GridSamples(description.Reach());
+    for (float depth : depths) std::printf("%zu\n", FastSweepCount(description, depth, grid));
     return 0;
 }
 
@@ -159,6 +169,10 @@ int Run(int argc, char** argv) {
         PathOptions options;
         if (!ParsePathOptions(argc - 2, argv + 2, options, error)) return UsageError(error);
         return RunPath(leg, legFile, options);
+    }
+    if (command == "workspace") {
+        int status = Workspace(leg, argc - 2, argv + 2, error);
+        return status == kUsageError ? UsageError(error) : status;
     }
     if (command.size() > 1 && command[0] == '-') return UsageError("unknown option: " + Quote(argv[1]));
     return UsageError("unknown command: " + Quote(argv[1]));

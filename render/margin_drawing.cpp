@@ -1,0 +1,112 @@
+#include "render/margin_drawing.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "kinematics/truncate.h"
+#include "volume/margin_ramp.h"
+
+namespace {
+
+constexpr int kMarginCount = 91;  // margins 0..90
+constexpr uint8_t kNoPoint = 0xff;
+// A scratch image larger than this (a strange scale or origin) is not made:
+// the points are then set one by one, the last on a pixel showing.
+constexpr int64_t kMostScratchPixels = 1 << 22;
+const COLORREF kLegendText = RGB(170, 170, 170);
+
+COLORREF ColourOf(int margin) {
+    MarginColour c = MarginRampColour(margin);
+    return RGB(c.red, c.green, c.blue);
+}
+
+struct Pixel {
+    int x;
+    int y;
+};
+
+}  // namespace
+
+void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>& margins, float scaleX,
+                     float originX, float scaleY, float originY) {
+    const size_t count = std::min(points.size(), margins.size());
+    if (count == 0) return;
+    COLORREF colours[kMarginCount];
+    for (int m = 0; m < kMarginCount; ++m) colours[m] = ColourOf(m);
+    auto colourOf = [&](uint8_t m) { return colours[std::min<int>(m, kMarginCount - 1)]; };
+
+    // The pixel mapping is monotone in each coordinate, so the bounds come
+    // from the extreme coordinates alone.
+    float lowX = points[0].x, highX = lowX, lowY = points[0].y, highY = lowY;
+    for (size_t i = 1; i < count; ++i) {
+        lowX = std::min(lowX, points[i].x);
+        highX = std::max(highX, points[i].x);
+        lowY = std::min(lowY, points[i].y);
+        highY = std::max(highY, points[i].y);
+    }
+    auto pixelOf = [&](const D3DXVECTOR3& p) {
+        return Pixel{TruncateToInt(p.x * scaleX + originX), TruncateToInt(p.y * scaleY + originY)};
+    };
+    const Pixel a = pixelOf(D3DXVECTOR3(lowX, lowY, 0)), b = pixelOf(D3DXVECTOR3(highX, highY, 0));
+    const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+    const int top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+    const int64_t width = int64_t{right} - left + 1;
+    const int64_t height = int64_t{bottom} - top + 1;
+    // A coordinate beyond the int range truncates to INT_MIN, out of order.
+    const bool overflows = a.x == INT_MIN || a.y == INT_MIN || b.x == INT_MIN || b.y == INT_MIN;
+    if (overflows || width * height > kMostScratchPixels) {
+        for (size_t i = 0; i < count; ++i) {
+            const Pixel p = pixelOf(points[i]);
+            SetPixel(dc, p.x, p.y, colourOf(margins[i]));
+        }
+        return;
+    }
+    std::vector<uint8_t> smallest(static_cast<size_t>(width * height), kNoPoint);
+    for (size_t i = 0; i < count; ++i) {
+        const Pixel p = pixelOf(points[i]);
+        // Only a coordinate that is no number escapes the bounds.
+        if (p.x < left || p.x > right || p.y < top || p.y > bottom) continue;
+        uint8_t& cell = smallest[static_cast<size_t>((p.y - top) * width + (p.x - left))];
+        cell = std::min(cell, margins[i]);
+    }
+    for (int64_t row = 0; row < height; ++row) {
+        const uint8_t* cells = &smallest[static_cast<size_t>(row * width)];
+        for (int64_t column = 0; column < width; ++column) {
+            if (cells[column] == kNoPoint) continue;
+            SetPixel(dc, static_cast<int>(left + column), static_cast<int>(top + row), colourOf(cells[column]));
+        }
+    }
+}
+
+void DrawMarginLegend(HDC dc, int frameHeight) {
+    struct Word {
+        std::string text;
+        COLORREF colour;
+    };
+    std::vector<Word> words = {{"joint margin", kLegendText}};
+    for (int m = 0; m <= kMarginRampTop; m += 5) {
+        words.push_back({m == kMarginRampTop ? std::to_string(m) + "+" : std::to_string(m), ColourOf(m)});
+    }
+    words.push_back({"degrees", kLegendText});
+
+    const int inset = 8;
+    SIZE space = {0, 0};
+    GetTextExtentPoint32A(dc, " ", 1, &space);
+    SIZE line = {0, 0};
+    GetTextExtentPoint32A(dc, "0", 1, &line);
+    const int y = frameHeight - inset - line.cy;
+    const COLORREF previousColour = SetTextColor(dc, kLegendText);
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    int x = inset;
+    for (const Word& word : words) {
+        const int length = static_cast<int>(word.text.size());
+        SetTextColor(dc, word.colour);
+        TextOutA(dc, x, y, word.text.c_str(), length);
+        SIZE extent = {0, 0};
+        GetTextExtentPoint32A(dc, word.text.c_str(), length, &extent);
+        x += extent.cx + space.cx;
+    }
+    SetTextColor(dc, previousColour);
+    SetBkMode(dc, previousMode);
+}

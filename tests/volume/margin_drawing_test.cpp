@@ -1,0 +1,84 @@
+// The margin cloud and its legend, drawn into a memory DC and read back.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "render/margin_drawing.h"
+#include "tests/support/pixels.h"
+#include "volume/margin_ramp.h"
+
+namespace {
+
+const COLORREF kBlack = RGB(0, 0, 0);
+
+COLORREF Ramp(int margin) {
+    MarginColour c = MarginRampColour(margin);
+    return RGB(c.red, c.green, c.blue);
+}
+
+// Points half a pixel apart share pixels: each pixel shows the smallest
+// margin of the points on it, whatever their order.
+TEST(MarginDrawingTest, APixelShowsTheSmallestMarginOnIt) {
+    MemoryCanvas canvas(8, 4, kBlack);
+    // Scale 2, origin 1: x = 0 and 0.25 both land on column 1, 0.5 and 0.75
+    // on column 2; y = 0.5 on row 2.
+    const PointList points = {D3DXVECTOR3(0, 0.5f, 0), D3DXVECTOR3(0.25f, 0.5f, 0), D3DXVECTOR3(0.5f, 0.5f, 0),
+                              D3DXVECTOR3(0.75f, 0.5f, 0), D3DXVECTOR3(3, 0, 0)};
+    const std::vector<uint8_t> margins = {20, 3, 0, 45, 12};
+    DrawMarginCloud(canvas.dc, points, margins, 2, 1, 2, 1);
+    EXPECT_EQ(Ramp(3), GetPixel(canvas.dc, 1, 2));
+    EXPECT_EQ(Ramp(0), GetPixel(canvas.dc, 2, 2));
+    EXPECT_EQ(Ramp(12), GetPixel(canvas.dc, 7, 1));
+    int drawn = 0;
+    for (int y = 0; y < canvas.height; ++y) {
+        for (int x = 0; x < canvas.width; ++x) drawn += GetPixel(canvas.dc, x, y) != kBlack;
+    }
+    EXPECT_EQ(3, drawn);
+}
+
+// The same slice drawn by margins all of 30 or more is the plain cloud's
+// green on the same pixels.
+TEST(MarginDrawingTest, AmpleMarginsAreTheCloudsGreen) {
+    MemoryCanvas canvas(6, 6, kBlack);
+    const PointList points = {D3DXVECTOR3(-1, -1, 0), D3DXVECTOR3(1, 1, 0)};
+    DrawMarginCloud(canvas.dc, points, {30, 90}, 1.5f, 3, 1.5f, 3);
+    EXPECT_EQ(COLORREF{0x142000}, GetPixel(canvas.dc, 1, 1));
+    EXPECT_EQ(COLORREF{0x142000}, GetPixel(canvas.dc, 4, 4));
+}
+
+// One line at the bottom left, in the ramp's colours, and the DC's text
+// settings as they were.
+TEST(MarginDrawingTest, TheLegendSitsAtTheBottomLeft) {
+    MemoryCanvas canvas(700, 850, kBlack);
+    SetTextColor(canvas.dc, RGB(1, 2, 3));
+    SetBkMode(canvas.dc, OPAQUE);
+    DrawMarginLegend(canvas.dc, 850);
+    int top = canvas.height, bottom = -1, left = canvas.width, right = -1;
+    bool red = false, yellow = false;
+    for (int y = 0; y < canvas.height; ++y) {
+        for (int x = 0; x < canvas.width; ++x) {
+            COLORREF c = GetPixel(canvas.dc, x, y);
+            if (c == kBlack) continue;
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            left = std::min(left, x);
+            right = std::max(right, x);
+            red = red || c == Ramp(0);
+            yellow = yellow || c == Ramp(10);
+        }
+    }
+    SIZE line = {0, 0};
+    GetTextExtentPoint32A(canvas.dc, "0", 1, &line);
+    EXPECT_GE(top, 850 - 8 - line.cy) << "one line of text";
+    EXPECT_LT(bottom, 850 - 8 + 1);
+    EXPECT_GE(left, 8);
+    EXPECT_LT(right, 400);
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(yellow);
+    EXPECT_EQ(RGB(1, 2, 3), SetTextColor(canvas.dc, 0));
+    EXPECT_EQ(OPAQUE, SetBkMode(canvas.dc, OPAQUE));
+}
+
+}  // namespace

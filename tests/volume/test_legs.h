@@ -1,0 +1,34 @@
+// Legs that the volume's tests share, and a readable name for each.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "kinematics/leg_description.h"
+
+inline LegDescription MakeLeg(int upper, int lower, JointRange yaw = {}, JointRange hip = {}, JointRange knee = {}) {
+    LegDescription leg;
+    leg.upper = upper;
+    leg.lower = lower;
+    leg.ranges = {yaw, hip, knee};
+    return leg;
+}
+
+inline std::string LegText(const LegDescription& leg) {
+    std::string text = std::to_string(leg.upper) + "/" + std::to_string(leg.lower);
+    for (int j = 0; j < kJointCount; ++j) {
+        text += std::string(" ") + JointName(static_cast<Joint>(j)) + " " + std::to_string(leg.ranges[j].min) + ".." +
+                std::to_string(leg.ranges[j].max);
+    }
+    return text;
+}
+
+// How a test names a leg it runs on.
+inline void PrintTo(const LegDescription& leg, std::ostream* out) {
+    *out << LegText(leg);
+}
+
+// Full ranges, every range narrowed, and one joint held to a single degree.
+const LegDescription kFullLeg = MakeLeg(10, 15);
+const LegDescription kNarrowedLeg = MakeLeg(40, 65, {30, 150}, {10, 170}, {20, 160});
+const LegDescription kOneDegreeLeg = MakeLeg(10, 15, {}, {}, {120, 120});

@@ -1,0 +1,142 @@
+#include "tools/ik_workspace.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "kinematics/grid.h"
+#include "tools/ik_text.h"
+#include "volume/cloud_writers.h"
+#include "volume/workspace_volume.h"
+
+namespace {
+
+const int kUsageError = 2;
+const int kWriteError = 1;
+
+enum class Format { kCount, kPly, kCsv };
+
+// The step as a double, read with the same grammar as every other number.
+bool ParseStep(const char* text, double& step, std::string& error) {
+    float asFloat = 0;
+    if (ParseFloat(text, asFloat) == Parsed::NotANumber) {
+        error = "--step is not a finite number: " + Quote(text);
+        return false;
+    }
+    // The grammar is checked; strtod gives a step beyond the double range as
+    // infinite and one below it as 0.
+    step = std::strtod(text, nullptr);
+    if (!std::isfinite(step)) {
+        error = "--step is not a finite number: " + Quote(text);
+        return false;
+    }
+    if (!(step > 0)) {
+        error = "--step must be above 0: " + Quote(text);
+        return false;
+    }
+    return true;
+}
+
+std::string DoubleText(double value) {
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+int Count(const LegDescription& leg, const std::vector<float>& grid, double step, bool margins) {
+    VolumeOptions options;
+    options.margins = margins;
+    const VolumeCount count = CountVolume(leg, grid, options);
+    std::string line = "{\"points\":" + std::to_string(count.points) + ",\"step\":" + DoubleText(step) +
+                       ",\"slices\":" + std::to_string(grid.size()) +
+                       ",\"volume\":" + DoubleText(static_cast<double>(count.points) * step * step * step);
+    if (margins) {
+        line += ",\"margins\":[";
+        for (size_t m = 0; m < count.marginHistogram.size(); ++m) {
+            line += (m ? "," : "") + std::to_string(count.marginHistogram[m]);
+        }
+        line += "]";
+    }
+    line += "}\n";
+    std::fputs(line.c_str(), stdout);
+    return 0;
+}
+
+int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double step, Format format, bool margins) {
+    VolumeOptions options;
+    options.margins = margins;
+    if (format == Format::kCsv) {
+        CsvWriter csv(stdout, margins);
+        SweepVolume(leg, grid, options, csv);
+        return csv.Finish() ? 0 : kWriteError;
+    }
+#ifdef _WIN32
+    // The cloud is bytes: no line-end translation on the way out.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    // The header states the vertex count, and stdout may be a pipe that
+    // cannot be rewound to patch it: count first, at a fraction of the cost.
+    const uint64_t vertices = CountVolume(leg, grid, VolumeOptions{}).points;
+    const std::string comment = "tavrin-ik workspace: leg " + std::to_string(leg.upper) + "/" +
+                                std::to_string(leg.lower) + ", step " + DoubleText(step) +
+                                ", model units with y pointing down";
+    PlyWriter ply(stdout, vertices, margins, comment);
+    SweepVolume(leg, grid, options, ply);
+    return ply.Finish() ? 0 : kWriteError;
+}
+
+}  // namespace
+
+int Workspace(const LegDescription& leg, int argc, char** argv, std::string& error) {
+    Format format = Format::kCount;
+    bool margins = false;
+    bool haveStep = false;
+    double step = 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool takesValue = arg == "--step" || arg == "--format";
+        if (takesValue && i + 1 == argc) {
+            error = arg + " needs a value";
+            return kUsageError;
+        }
+        if (arg == "--step") {
+            if (!ParseStep(argv[++i], step, error)) return kUsageError;
+            haveStep = true;
+        } else if (arg == "--format") {
+            const std::string name = argv[++i];
+            if (name == "count") format = Format::kCount;
+            else if (name == "ply") format = Format::kPly;
+            else if (name == "csv") format = Format::kCsv;
+            else {
+                error = "unknown format: " + Quote(argv[i]) + " (count, ply or csv)";
+                return kUsageError;
+            }
+        } else if (arg == "--margin") {
+            margins = true;
+        } else if (arg.compare(0, 1, "-") == 0) {
+            error = "unknown option: " + Quote(argv[i]);
+            return kUsageError;
+        } else {
+            error = "unexpected argument: " + Quote(argv[i]);
+            return kUsageError;
+        }
+    }
+    const int reach = leg.Reach();
+    if (!haveStep) step = static_cast<double>(reach) / (format == Format::kCount ? 500.0 : 100.0);
+    std::vector<float> grid;
+    if (!GridSamples(reach, step, grid)) {
+        error = "--step " + DoubleText(step) + " is too small: the grid would exceed " +
+                std::to_string(kMaxGridSamples) + " samples a side";
+        return kUsageError;
+    }
+    if (format == Format::kCount) return Count(leg, grid, step, margins);
+    return WriteCloud(leg, grid, step, format, margins);
+}
