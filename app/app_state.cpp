@@ -15,6 +15,10 @@ AppState::AppState() : origin(kOrigin), scale(kScale), target(kStartTarget), las
 
 AppState app;
 
+int64_t AppState::Now() const {
+    return clock ? clock() : static_cast<int64_t>(GetTickCount());
+}
+
 void UseLeg(const LegDescription& description) {
     app.legDescription = description;
     const double reach = description.Reach();
@@ -28,6 +32,7 @@ void UseLeg(const LegDescription& description) {
 void ResetApplicationState() {
     delete app.leg;
     delete app.buffers;
+    if (app.link) app.link->Close();
     app = AppState();
     UseLeg(LegDescription{});
 }

@@ -2,8 +2,15 @@
 // procedure that owns it.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "controller/controller_link.h"
+#include "controller/controller_settings.h"
+#include "footpath/path_player.h"
+#include "footpath/path_recorder.h"
 #include "kinematics/d3dx_vector3.h"
 #include "kinematics/leg_description.h"
 #include "platform/win32.h"
@@ -33,6 +40,25 @@ struct AppState {
     HINSTANCE hInstance = nullptr;
     HWND hWnd = nullptr;              // stored once CreateWindowExA returns
 
+    // The servo controller the drawn pose goes to, when the leg file names
+    // one, and the command last handed to it.
+    std::optional<ControllerSettings> controller;
+    std::unique_ptr<ControllerLink> link;
+    std::string lastCommand;
+
+    bool marginMode = false;          // the cloud coloured by joint margin
+
+    // Recording (R) and playing back (P) the foot's moves.
+    PathRecorder recorder;
+    PathPlayer player;
+    std::string recordFile;           // where R saves; empty: a dated name
+    std::string pathNote;             // what the title says of it: "recording", "saved ..."
+
+    // Milliseconds on the program's clock: GetTickCount unless a test
+    // hands in its own.
+    int64_t (*clock)() = nullptr;
+    int64_t Now() const;
+
     AppState();
 };
 
@@ -43,6 +69,10 @@ extern AppState app;
 void UseLeg(const LegDescription& description);
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What the loop does on each turn besides messages, never waiting: the
+// controller's link, and the playback of a path.
+void OnLoopTurn(HWND window);
 
 // Decimal text of value, as "%d" writes it.
 std::string FormatInt(int value);

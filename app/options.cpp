@@ -38,7 +38,8 @@ std::vector<std::string> SplitCommandLine(const char* line) {
 }
 
 const char kUsage[] =
-    "usage: tavrin [--leg FILE] [--angles] [--scale N]\n"
+    "usage: tavrin [--leg FILE] [--angles] [--margin] [--scale N]\n"
+    "              [--port PATH | --no-controller] [--record FILE] [--play FILE]\n"
     "       tavrin --help\n"
     "\n"
     "Tavrin FrontView: drag the foot of a three-joint leg and see the joint angles\n"
@@ -48,16 +49,28 @@ const char kUsage[] =
     "            servos; see legs/example.toml); without it the default leg:\n"
     "            upper 10, lower 15, every joint 0..180.\n"
     "--angles    start with the joint angles shown under the target.\n"
+    "--margin    start with the cloud coloured by joint margin (as the M key).\n"
     "--scale N   show every pixel as N x N screen pixels (1 to 8; also TAVRIN_SCALE);\n"
     "            without it a high-DPI screen chooses. A factor that does not fit\n"
     "            the screen is lowered to the largest that does. The Windows build\n"
     "            leaves scaling to Windows' display settings.\n"
+    "--port PATH     send the drawn pose to the servo controller on this port\n"
+    "            instead of the leg file's [controller] port.\n"
+    "--no-controller ignore the leg file's [controller] section.\n"
+    "--record FILE   where R saves a recording (default: tavrin-path-YYYYMMDD-HHMMSS.csv\n"
+    "            in the current folder).\n"
+    "--play FILE     the foot path (CSV: t_ms,x,y,z) that P plays.\n"
     "\n"
     "Keys: drag with the left button to move the foot; arrows move it by one unit;\n"
-    "keypad + and - change the depth; A shows or hides the joint angles.\n"
+    "keypad + and - change the depth; A shows or hides the joint angles; M colours\n"
+    "the cloud by joint margin; R starts and stops recording the foot's moves;\n"
+    "P plays the last recording or the --play path (any key or button stops it).\n"
+    "With a leg file whose [controller] section names a servo controller, every\n"
+    "pose drawn is sent to it; the title says where poses go.\n"
     "\n"
     "Exit status: 0 when the window was closed, 1 when no display could be opened,\n"
-    "2 for a bad command line or leg file (one line on standard error, no window).\n";
+    "2 for a bad command line, leg file, path file or controller port (one line on\n"
+    "standard error, no window).\n";
 
 namespace {
 
@@ -82,6 +95,23 @@ bool ParseOptions(const char* commandLine, AppOptions& options, std::string& err
             if (haveLeg) return Refuse(error, "--leg given twice");
             haveLeg = true;
             options.legFile = args[++i];
+        } else if (args[i] == "--margin") {
+            options.margin = true;
+        } else if (args[i] == "--no-controller") {
+            options.noController = true;
+        } else if (args[i] == "--port" || args[i] == "--record" || args[i] == "--play") {
+            static const struct { const char* name; const char* value; std::string AppOptions::*field; } kValued[] = {
+                {"--port", "PATH", &AppOptions::port},
+                {"--record", "FILE", &AppOptions::recordFile},
+                {"--play", "FILE", &AppOptions::playFile},
+            };
+            for (const auto& option : kValued) {
+                if (args[i] != option.name) continue;
+                if (i + 1 == args.size()) return Refuse(error, std::string(option.name) + " needs a " + option.value);
+                if (!(options.*option.field).empty()) return Refuse(error, std::string(option.name) + " given twice");
+                options.*option.field = args[++i];
+                break;
+            }
         } else if (args[i] == "--scale") {
             const std::string value = i + 1 < args.size() ? args[++i] : "";
             if (value.size() != 1 || value[0] < '1' || value[0] > '8') {
@@ -95,6 +125,9 @@ bool ParseOptions(const char* commandLine, AppOptions& options, std::string& err
             }
             return Refuse(error, "unknown argument '" + shown + "'");
         }
+    }
+    if (!options.port.empty() && options.noController) {
+        return Refuse(error, "--port and --no-controller contradict each other");
     }
     return true;
 }

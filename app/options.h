@@ -11,6 +11,11 @@ struct AppOptions {
     // --scale N where the start-up code did not take it (a build whose
     // system scales windows itself); 0 when not given.
     int scale = 0;
+    std::string port;          // --port PATH: the controller's port instead of the file's
+    bool noController = false; // --no-controller: the leg file's [controller] is ignored
+    bool margin = false;       // --margin: start with the cloud coloured by joint margin
+    std::string recordFile;    // --record FILE: where R saves a recording
+    std::string playFile;      // --play FILE: the path P plays
 };
 
 // What --help prints.

@@ -15,7 +15,8 @@ std::string MissingLegNote(const AppState& state) {
 
 std::string WindowTitle(const AppState& state) {
     std::string title = "Tavrin FrontView";
-    for (const std::string& note : {MissingLegNote(state)}) {
+    const std::string controllerNote = state.link ? state.link->Title() : std::string();
+    for (const std::string& note : {MissingLegNote(state), controllerNote, state.pathNote}) {
         if (!note.empty()) title += kTitleDash + note;
     }
     return title;

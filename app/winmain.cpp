@@ -3,6 +3,8 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/leg_output.h"
+#include "app/motion.h"
 #include "app/options.h"
 #include "app/window.h"
 #include "legfile/leg_file.h"
@@ -41,6 +43,7 @@ void RunMessageLoop() {
             DispatchMessageA(&msg);
         } else {
             app.buffers->PresentFrame(app.hWnd);
+            OnLoopTurn(app.hWnd);
         }
     }
 }
@@ -79,8 +82,22 @@ StartupAction ApplyCommandLine(const char* commandLine) {
         ShowUsage();
         return StartupAction::Exit;
     }
-    if (!options.legFile.empty() && !ReadLegFile(options.legFile, description, error)) {
+    LegSetup setup;
+    if (!options.legFile.empty() && !ReadLegFile(options.legFile, setup, error)) {
         ReportStartupError(error);
+        return StartupAction::Refuse;
+    }
+    description = setup.leg;
+    if (!options.playFile.empty() && !LoadPlayFile(app, options.playFile, error)) {
+        ReportStartupError(error);
+        return StartupAction::Refuse;
+    }
+    if (setup.controller && !options.noController) {
+        app.controller = setup.controller;
+        if (!options.port.empty()) app.controller->port = options.port;
+    }
+    if (!options.port.empty() && !app.controller) {
+        ReportStartupError("--port needs a leg file with a [controller] section");
         return StartupAction::Refuse;
     }
     // Only a build whose start-up code does not scale windows leaves --scale
@@ -91,6 +108,12 @@ StartupAction ApplyCommandLine(const char* commandLine) {
     }
     UseLeg(description);
     app.showAngles = options.showAngles;
+    app.marginMode = options.margin;
+    app.recordFile = options.recordFile;
+    if (!OpenController(app, error)) {
+        ReportStartupError(error);
+        return StartupAction::Refuse;
+    }
     return StartupAction::Run;
 }
 
@@ -110,6 +133,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     ShowWindow(app.hWnd, showCommand);
     UpdateWindow(app.hWnd);
     RunMessageLoop();
+    CloseController(app);
     // The buffers' failure messages end no line; make sure they are out.
     std::fflush(stdout);
     return 0;

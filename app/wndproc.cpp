@@ -2,7 +2,13 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/leg_output.h"
+#include "app/motion.h"
 #include "app/title.h"
+#include "kinematics/grid.h"
+#include "render/margin_drawing.h"
+#include "volume/margin.h"
+#include "volume/workspace_volume.h"
 #include "kinematics/truncate.h"
 
 namespace {
@@ -12,6 +18,24 @@ const int kReadoutRightInset = 44;
 const int kReadoutRows[3] = {70, 90, 110};
 const int kAngleRows[3] = {130, 150, 170};
 const int kAngleKey = 'A';
+const int kMarginKey = 'M';
+const int kRecordKey = 'R';
+const int kPlayKey = 'P';
+
+// The cloud of the leg's current list into the workspace buffer: plain, or
+// in margin mode each point in the colour of its joint margin.
+void PlotCloud() {
+    Leg* leg = app.leg;
+    if (!app.marginMode) {
+        leg->DrawWorkspace();
+        return;
+    }
+    std::vector<uint8_t> margins;
+    SliceMargins(leg->description, GridSamples(leg->description.Reach()), leg->target.z, leg->workspace, margins,
+                 VolumeThreads(0));
+    DrawMarginCloud(app.buffers->workspaceDC, leg->workspace, margins, leg->scale.x, leg->origin.x, leg->scale.y,
+                    leg->origin.y);
+}
 
 // The buffers take the screen's pixel format: the window's handle is not
 // stored yet while it is being created.
@@ -27,7 +51,7 @@ void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     leg->SetWorkspaceDC(app.buffers->workspaceDC);
     // The leg's own target is still (0, 0, 0): the first slice is depth 0.
     leg->ComputeWorkspace();
-    leg->DrawWorkspace();
+    PlotCloud();
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
@@ -81,6 +105,8 @@ void OnRedraw(HWND window) {
     leg->DrawAxes();
     if (app.haveValidTarget) leg->DrawLeg();
     DrawReadout(window);
+    if (app.marginMode) DrawMarginLegend(app.buffers->frontDC, app.buffers->bufferHeight);
+    SendDrawnPose(app);
     ShowTitle(window, app);
 }
 
@@ -92,7 +118,14 @@ void RebuildDepthSlice() {
     leg->workspaceReady = false;
     leg->SetTarget(app.target);
     leg->ComputeWorkspace();
-    leg->DrawWorkspace();
+    PlotCloud();
+}
+
+// M: the same slice plotted again, the other way.
+void ToggleMarginMode() {
+    app.marginMode = !app.marginMode;
+    app.buffers->ClearWorkspaceBuffer();
+    PlotCloud();
 }
 
 // Exactly 1: pressed since the previous query and no longer down.
@@ -100,8 +133,23 @@ bool WasTapped(int key) {
     return GetAsyncKeyState(key) == 1;
 }
 
+// Forgets every tap not yet taken, so that the key that ended a playback
+// does nothing more.
+void ForgetTaps() {
+    for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SUBTRACT, VK_ADD, kAngleKey, kMarginKey, kRecordKey, kPlayKey}) {
+        WasTapped(key);
+    }
+}
+
 void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (app.player.Playing()) {
+        StopPlayback(app);
+        ForgetTaps();
+        PostMessageA(window, WM_REDRAW, wParam, lParam);
+        return;
+    }
     D3DXVECTOR3& target = app.target;
+    const D3DXVECTOR3 before = target;
     if (WasTapped(VK_UP)) target.y = target.y - kKeyStep;
     if (WasTapped(VK_DOWN)) target.y = target.y + kKeyStep;
     if (WasTapped(VK_LEFT)) target.x = target.x - kKeyStep;
@@ -115,6 +163,10 @@ void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
         RebuildDepthSlice();
     }
     if (WasTapped(kAngleKey)) app.showAngles = !app.showAngles;
+    if (target.x != before.x || target.y != before.y || target.z != before.z) RecordTarget(app);
+    if (WasTapped(kMarginKey)) ToggleMarginMode();
+    if (WasTapped(kRecordKey)) ToggleRecording(app);
+    if (WasTapped(kPlayKey)) StartPlayback(app);
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
@@ -125,10 +177,19 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     int y = GET_Y_LPARAM(lParam);
     app.target.x = (static_cast<float>(x) - app.origin.x) / app.scale.x;
     app.target.y = (static_cast<float>(y) - app.origin.y) / app.scale.y;
+    RecordTarget(app);
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 
 }  // namespace
+
+void OnLoopTurn(HWND window) {
+    if (PollController(app)) ShowTitle(window, app);
+    const bool wasPlaying = app.player.Playing();
+    PlaybackStep step = AdvancePlayback(app);
+    if (step.depthChanged) RebuildDepthSlice();
+    if (step.moved || (wasPlaying && !app.player.Playing())) PostMessageA(window, WM_REDRAW, 0, 0);
+}
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -151,6 +212,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         OnMouseMove(window, wParam, lParam);
         return 0;
     case WM_LBUTTONDOWN:
+        StopPlayback(app);
         SetCapture(window);
         app.dragging = true;
         return 0;
@@ -159,6 +221,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         app.dragging = false;
         return 0;
     case WM_RBUTTONDOWN:
+        StopPlayback(app);
         return 0;
     case WM_CAPTURECHANGED:
         // The capture went elsewhere (the window lost the focus, another

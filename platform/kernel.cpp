@@ -1,5 +1,6 @@
 // The kernel calls the program makes: the process, the module, and where
 // its error messages go.
+#include <chrono>
 #include <cstdint>
 
 #include "platform/win32.h"
@@ -25,4 +26,12 @@ HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
     case STD_ERROR_HANDLE: return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x12));
     default: return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));  // INVALID_HANDLE_VALUE
     }
+}
+
+DWORD WINAPI GetTickCount(void) {
+    // Milliseconds since the process started, wrapping at 2^32 as Windows'
+    // count since boot does.
+    static const auto start = std::chrono::steady_clock::now();
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    return static_cast<DWORD>(elapsed.count());
 }

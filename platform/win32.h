@@ -468,6 +468,7 @@ int WINAPI SetBkMode(HDC hdc, int mode);
 DWORD WINAPI GetGuiResources(HANDLE hProcess, DWORD uiFlags);
 HANDLE WINAPI GetCurrentProcess(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+DWORD WINAPI GetTickCount(void);
 #define STD_OUTPUT_HANDLE ((DWORD)-11)
 #define STD_ERROR_HANDLE ((DWORD)-12)
 HANDLE WINAPI GetStdHandle(DWORD nStdHandle);
