@@ -25,8 +25,13 @@ int TextBoxWidth(const char* text) {
 void AppTest::SetUp() {
     TavrinResetForTests();
     ResetApplicationState();
-    UseLeg(legToShow);
-    app.showAngles = anglesShown;
+    app.clock = clock;
+    if (commandLine.empty()) {
+        UseLeg(legToShow);
+        app.showAngles = anglesShown;
+    } else {
+        ASSERT_EQ(StartupAction::Run, ApplyCommandLine(commandLine.c_str()));
+    }
     app.hWnd = nullptr;
     app.hInstance = GetModuleHandleA(nullptr);
     RegisterMainClass();
@@ -39,6 +44,7 @@ void AppTest::SetUp() {
 
 void AppTest::TearDown() {
     TavrinResetForTests();
+    ResetApplicationState();
 }
 
 bool AppTest::Pump() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -55,4 +56,9 @@ protected:
     // The leg and the angle rows the window opens with.
     LegDescription legToShow;
     bool anglesShown = false;
+    // When not empty, the program's command line, applied as WinMain does
+    // instead of legToShow and anglesShown.
+    std::string commandLine;
+    // The program's clock, when the test keeps time itself.
+    int64_t (*clock)() = nullptr;
 };
