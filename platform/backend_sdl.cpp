@@ -38,6 +38,7 @@ const Backend& SdlBackend() {
 
 #include <algorithm>
 #include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -198,8 +199,22 @@ std::string TitleInUtf8(const std::string& ansi) {
     return utf8;
 }
 
+// SDL hands X11 a title as UTF-8 text, which Xlib converts only under a
+// UTF-8 character type: in the C locale a title beyond ASCII (the em dash of
+// "Tavrin FrontView — playing") would never reach the window manager. So
+// such a title is set under C.UTF-8, and the locale put back at once; an
+// ASCII title is set as it always was, a plain STRING that every X client
+// reads.
 void SetSdlTitle(Window& w) {
-    if (Native* n = NativeOf(w)) SDL_SetWindowTitle(n->window, TitleInUtf8(w.title).c_str());
+    Native* n = NativeOf(w);
+    if (!n) return;
+    const std::string title = TitleInUtf8(w.title);
+    const bool ascii = std::all_of(title.begin(), title.end(), [](char c) { return (c & 0x80) == 0; });
+    const char* current = ascii ? nullptr : std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = current ? current : "";
+    if (!ascii) std::setlocale(LC_CTYPE, "C.UTF-8");
+    SDL_SetWindowTitle(n->window, title.c_str());
+    if (!ascii) std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 void CreateSdlWindow(Window& w) {

@@ -22,7 +22,7 @@ unset WAYLAND_DISPLAY TAVRIN_HEADLESS
 sleep 1
 build/tavrin "$@" &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tavrin FrontView$' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tavrin FrontView' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # Drag the foot from its start at (400, 625), where every leg starts, to a
 # bent pose at (505, 520).

@@ -8,7 +8,7 @@ set -u
 tavrin=$1 frame_check=$2 close_request=$3 legs=$4
 
 source "$(dirname "$0")/xvfb.sh"
-require_tools Xvfb xdotool import convert
+require_tools Xvfb xdotool import convert xprop
 
 start_xvfb 291 340 1280x1024
 
@@ -55,4 +55,17 @@ for row in 135 155 175; do
 done
 
 close_and_expect_exit "$close_request"
-echo "window for a leg file: refusals, the example leg's frame and its angle rows as expected"
+
+# P plays the --play path; the title says so, with its dash, as the window
+# manager reads it, and is plain again when the path ends.
+start_program "$tavrin" --leg "$legs/example.toml" --play "$legs/../paths/step.csv"
+xdotool windowfocus --sync "$window"
+xdotool key p
+sleep 0.3
+title=$(xprop -id "$window" _NET_WM_NAME)
+[ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Tavrin FrontView — playing"' ] || fail "while playing the title is: $title"
+sleep 1.5
+title=$(xprop -id "$window" _NET_WM_NAME)
+[ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Tavrin FrontView"' ] || fail "after playing the title is: $title"
+close_and_expect_exit "$close_request"
+echo "window for a leg file: refusals, the example leg's frame, its angle rows and a playback as expected"
