@@ -11,44 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/tool_run.h"
+
 #include "fake_controller.h"
 #include "test_moves.h"
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
-
-// `args` is pasted into a shell command line, already quoted as needed.
-ToolRun RunTool(const std::string& args) {
-    std::string errPath = ::testing::TempDir() + "tavrin_ik_controller_stderr_" + std::to_string(getpid()) + ".txt";
-    std::string command = std::string("'") + TAVRIN_IK_PATH + "' " + args + " 2>'" + errPath + "'";
-    ToolRun run{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    std::remove(errPath.c_str());
-    return run;
-}
 
 std::string WriteLegFile(const std::string& name, const std::string& text) {
     std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid()) + ".toml";

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/tool_run.h"
+
 #include "footpath/path_sampler.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
@@ -33,28 +35,6 @@ const char kLeavesReach[] =
     "100,10,15,5\n"
     "200,40,0,0\n"
     "300,10,15,0\n";
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// `args` is pasted into a shell command line, already quoted as needed.
-ToolRun RunTool(const std::string& args) {
-    std::string errPath = TempPath("stderr.txt");
-    std::string command = std::string("'") + TAVRIN_IK_PATH + "' " + args + " 2>'" + errPath + "'";
-    ToolRun run{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadWholeFile(errPath);
-    return run;
-}
 
 std::string Quoted(const std::string& path) {
     return "'" + path + "'";

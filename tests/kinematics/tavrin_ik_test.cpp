@@ -8,41 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/tool_run.h"
+
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
-
-// `args` is pasted into a shell command line, already quoted as needed.
-ToolRun RunTool(const std::string& args) {
-    // One file per process: ctest runs the cases side by side.
-    std::string errPath = ::testing::TempDir() + "tavrin_ik_stderr_" + std::to_string(getpid()) + ".txt";
-    std::string command = std::string("'") + TAVRIN_IK_PATH + "' " + args + " 2>'" + errPath + "'";
-    ToolRun run{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    return run;
-}
 
 TEST(TavrinIkTest, SolveInRangePrintsAnglesAndKnee) {
     ToolRun r = RunTool("solve 10 15 5");

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/tool_run.h"
+
 #include "kinematics/grid.h"
 #include "kinematics/sweep.h"
 #include "test_legs.h"
@@ -19,44 +21,8 @@
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
-
 std::string TempPath(const std::string& name) {
     return ::testing::TempDir() + "workspace_" + std::to_string(getpid()) + "_" + name;
-}
-
-// `command` is pasted into a shell command line, already quoted as needed.
-ToolRun RunShell(const std::string& command) {
-    const std::string errPath = TempPath("stderr.txt");
-    ToolRun run{-1, "", ""};
-    FILE* pipe = popen((command + " 2>'" + errPath + "'").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFile(errPath);
-    return run;
-}
-
-ToolRun RunTool(const std::string& args) {
-    return RunShell(std::string("'") + TAVRIN_IK_PATH + "' " + args);
 }
 
 const std::string kExampleLeg = std::string("--leg '") + TAVRIN_SOURCE_DIR + "/legs/example.toml' ";
