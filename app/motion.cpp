@@ -9,13 +9,10 @@ namespace {
 
 std::string FileForRecording(const AppState& state) {
     if (!state.recordFile.empty()) return state.recordFile;
+    // One thread asks, so the shared result of localtime is safe to copy.
     std::time_t now = std::time(nullptr);
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    if (const std::tm* found = std::localtime(&now)) local = *found;
     return DefaultPathFileName(local);
 }
 

@@ -7,12 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include "kinematics/grid.h"
+#include "tools/binary_output.h"
 #include "tools/ik_text.h"
 #include "volume/cloud_writers.h"
 #include "volume/workspace_volume.h"
@@ -78,10 +74,8 @@ int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double
         SweepVolume(leg, grid, options, csv);
         return csv.Finish() ? 0 : kWriteError;
     }
-#ifdef _WIN32
     // The cloud is bytes: no line-end translation on the way out.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    UseBinaryStandardOutput();
     // The header states the vertex count, and stdout may be a pipe that
     // cannot be rewound to patch it: count first, at a fraction of the cost.
     const uint64_t vertices = CountVolume(leg, grid, VolumeOptions{}).points;
