@@ -64,8 +64,16 @@ if [ "$windows_run" = build-win64 ]; then
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTAVRIN_MINGW_ARCH=x86_64 || broken+=("64-bit windows build")
 fi
 # Wine's prefix for the Windows tests, made once before any of them runs.
+# One Wine server for the whole run: a server that ends while the next
+# test's program starts is a race that program can lose ("a wine server
+# seems to be running, but I cannot connect to it").
+wine_server=
 if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
-  scripts/wine-run.sh "$windows_run/wine" || broken+=("wine prefix")
+  if scripts/wine-run.sh "$windows_run/wine"; then
+    scripts/wine-run.sh "$windows_run/wine" wineserver -p && wine_server=$windows_run/wine
+  else
+    broken+=("wine prefix")
+  fi
 fi
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON || broken+=("sanitizer build")
 if command -v clang++ >/dev/null; then
@@ -81,6 +89,8 @@ elif [ -f build-win32/CTestTestfile.cmake ]; then
   echo "=== windows under wine: not run, Wine cannot start on this machine (the build itself compiled)"
 fi
 [ -f build-fuzz/CTestTestfile.cmake ] && run_suite "fuzz" build-fuzz -R fuzz
+
+[ -n "$wine_server" ] && scripts/wine-run.sh "$wine_server" wineserver -k
 
 echo
 if [ ${#broken[@]} -gt 0 ]; then
