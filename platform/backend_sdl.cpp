@@ -4,8 +4,9 @@
 //
 // With a presentation scale N every program pixel shows as N x N screen
 // pixels; the program still sees its own sizes and coordinates, because
-// everything that crosses to SDL is multiplied by N and everything that
-// comes back divided by N.
+// everything that crosses to SDL is multiplied by the scale and everything
+// that comes back divided by it. On Wayland SDL counts in points, so there
+// an asked N is first turned into points (PointsPerProgramPixel).
 #include "platform/backend.h"
 
 #ifndef TAVRIN_HAVE_SDL2
@@ -48,7 +49,7 @@ namespace tavrin {
 namespace {
 
 
-// Screen pixels per program pixel.
+// SDL's screen units per program pixel: pixels on X11, points on Wayland.
 int scale = 1;
 
 int ToScreen(int v) { return static_cast<int>(std::clamp<int64_t>(int64_t{v} * scale, INT_MIN, INT_MAX)); }
@@ -98,19 +99,49 @@ int DesktopScale() {
     return std::min(kMaxPresentationScale, static_cast<int>(dpi / 96.0f));
 }
 
-// The asked scale when there is one. Otherwise 1 on Wayland, whose own
-// output scale the high-DPI window already takes; elsewhere what the
-// desktop asks for.
+// On Wayland an asked scale is in output pixels, which the first window
+// turns into points once the output's scale is known (CreateSdlWindow).
+bool askedInOutputPixels = false;
+
+// 1 on Wayland, whose own output scale the high-DPI window already takes
+// (an asked scale waits for the first window there); elsewhere the asked
+// scale when there is one, or what the desktop asks for.
 int ChooseScale(bool wayland) {
-    if (askedScale > 0) return askedScale;
     if (wayland) return 1;
+    if (askedScale > 0) return askedScale;
     return DesktopScale();
+}
+
+// Output pixels per point of a high-DPI window: the Wayland output's scale
+// (the largest of all outputs' while the window is on none), 1 on X11.
+int OutputScale(SDL_Window* window) {
+    int points = 0, pixels = 0, unused = 0;
+    SDL_GetWindowSize(window, &points, &unused);
+#if SDL_VERSION_ATLEAST(2, 26, 0)
+    SDL_GetWindowSizeInPixels(window, &pixels, &unused);
+#else
+    SDL_GL_GetDrawableSize(window, &pixels, &unused);
+#endif
+    if (points <= 0 || pixels <= points) return 1;
+    return std::min(pixels / points, kMaxPresentationScale);
+}
+
+// An asked factor of N output pixels on an output of scale s, as points per
+// program pixel: N / s to the nearest whole number, the smaller on a tie,
+// and at least 1. The factor shown is then the multiple of s nearest N,
+// which is N itself whenever s divides it, and s when N is below s (a point
+// is the smallest step a Wayland window can grow by). Nearest with ties
+// down is ceil(N / s - 1/2) = floor((2N + s - 1) / 2s).
+int PointsPerProgramPixel(int asked, int outputScale) {
+    return std::max(1, (2 * asked + outputScale - 1) / (2 * outputScale));
 }
 
 // The first window never comes out larger than the screen it opens on: a
 // scale that does not fit the usable area is lowered to the largest that
-// does (at least 1), and the user is told so once.
-void FitScale(int outerWidth, int outerHeight) {
+// does (at least 1), and the user is told so once. The usable area is in
+// SDL's units, points on Wayland; the message counts in output pixels, the
+// units the user asked in, given pixelsPerPoint (1 on X11).
+void FitScale(int outerWidth, int outerHeight, int pixelsPerPoint) {
     static bool fitted = false;
     if (fitted) return;
     fitted = true;
@@ -119,8 +150,10 @@ void FitScale(int outerWidth, int outerHeight) {
     int fits = scale;
     while (fits > 1 && (int64_t{outerWidth} * fits > usable.w || int64_t{outerHeight} * fits > usable.h)) --fits;
     if (fits == scale) return;
+    int factor = scale * pixelsPerPoint;
     std::fprintf(stderr, "%s: scale %d makes the window %d x %d, larger than the %d x %d screen: using scale %d\n",
-                 ProgramName(), scale, outerWidth * scale, outerHeight * scale, usable.w, usable.h, fits);
+                 ProgramName(), factor, outerWidth * factor, outerHeight * factor, usable.w * pixelsPerPoint,
+                 usable.h * pixelsPerPoint, fits * pixelsPerPoint);
     scale = fits;
 }
 
@@ -230,13 +263,23 @@ void CreateSdlWindow(Window& w) {
     if (!(w.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER))) flags |= SDL_WINDOW_BORDERLESS;
     int width = n->outerWidth > 0 ? n->outerWidth : 1;
     int height = n->outerHeight > 0 ? n->outerHeight : 1;
-    FitScale(width, height);
+    if (!askedInOutputPixels) FitScale(width, height, 1);
     n->window = SDL_CreateWindow(TitleInUtf8(w.title).c_str(), ToScreen(n->outerX), ToScreen(n->outerY), ToScreen(width),
                                  ToScreen(height), flags);
     if (!n->window) {
         std::fprintf(stderr, "tavrin platform: SDL_CreateWindow failed: %s\n", SDL_GetError());
         delete n;
         return;
+    }
+    if (askedInOutputPixels) {
+        // Created at one point per program pixel, still hidden: now that the
+        // output's scale is known, the asked scale is set in points and the
+        // window given its size before anything is drawn or shown.
+        askedInOutputPixels = false;
+        int outputScale = OutputScale(n->window);
+        scale = PointsPerProgramPixel(askedScale, outputScale);
+        FitScale(width, height, outputScale);
+        SDL_SetWindowSize(n->window, ToScreen(width), ToScreen(height));
     }
     w.native = n;
     // Until the window manager says otherwise there are no decorations:
@@ -692,6 +735,7 @@ bool OpenSdl(const char* appClass, std::string* why) {
     if (!wayland) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     scale = ChooseScale(wayland);
+    askedInOutputPixels = wayland && askedScale > 0;
     return true;
 }
 
