@@ -64,16 +64,8 @@ if [ "$windows_run" = build-win64 ]; then
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTAVRIN_MINGW_ARCH=x86_64 || broken+=("64-bit windows build")
 fi
 # Wine's prefix for the Windows tests, made once before any of them runs.
-# One Wine server for the whole run: a server that ends while the next
-# test's program starts is a race that program can lose ("a wine server
-# seems to be running, but I cannot connect to it").
-wine_server=
 if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
-  if scripts/wine-run.sh "$windows_run/wine"; then
-    scripts/wine-run.sh "$windows_run/wine" wineserver -p && wine_server=$windows_run/wine
-  else
-    broken+=("wine prefix")
-  fi
+  scripts/wine-run.sh "$windows_run/wine" || broken+=("wine prefix")
 fi
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON || broken+=("sanitizer build")
 if command -v clang++ >/dev/null; then
@@ -84,13 +76,17 @@ fi
 run_suite "native" build
 TAVRIN_PROPERTY_MESSAGES=10000 run_suite "sanitizers" build-asan -E "window_|windows_|sdl_smoke"
 if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
+  # One Wine server for the whole suite: a server that ends while the next
+  # test's program starts is a race that program can lose ("a wine server
+  # seems to be running, but I cannot connect to it"). The window tests
+  # before it end their server with their display, so it starts here.
+  scripts/wine-run.sh "$windows_run/wine" wineserver -p 2>/dev/null
   run_suite "windows under wine ($wine_bits-bit)" "$windows_run"
+  scripts/wine-run.sh "$windows_run/wine" wineserver -k 2>/dev/null
 elif [ -f build-win32/CTestTestfile.cmake ]; then
   echo "=== windows under wine: not run, Wine cannot start on this machine (the build itself compiled)"
 fi
 [ -f build-fuzz/CTestTestfile.cmake ] && run_suite "fuzz" build-fuzz -R fuzz
-
-[ -n "$wine_server" ] && scripts/wine-run.sh "$wine_server" wineserver -k
 
 echo
 if [ ${#broken[@]} -gt 0 ]; then
