@@ -79,8 +79,11 @@ if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
   # One Wine server for the whole suite: a server that ends while the next
   # test's program starts is a race that program can lose ("a wine server
   # seems to be running, but I cannot connect to it"). The window tests
-  # before it end their server with their display, so it starts here.
+  # before it end their server with their display, so it starts here. Its
+  # session's own processes start now, with no output to hold open: started
+  # by a test, they would keep that test's output pipe open after it ended.
   scripts/wine-run.sh "$windows_run/wine" wineserver -p 2>/dev/null
+  scripts/wine-run.sh "$windows_run/wine" wineboot </dev/null >/dev/null 2>&1
   run_suite "windows under wine ($wine_bits-bit)" "$windows_run"
   scripts/wine-run.sh "$windows_run/wine" wineserver -k 2>/dev/null
 elif [ -f build-win32/CTestTestfile.cmake ]; then
