@@ -23,9 +23,10 @@ std::string WindowTitle(const AppState& state) {
 }
 
 void ShowTitle(HWND window, const AppState& state) {
+    // Room for one character more than the title: a longer one differs.
     const std::string title = WindowTitle(state);
-    char shown[512];
-    int length = GetWindowTextA(window, shown, sizeof shown);
-    if (length >= 0 && title == std::string(shown, static_cast<size_t>(length))) return;
+    std::string shown(title.size() + 2, '\0');
+    int length = GetWindowTextA(window, &shown[0], static_cast<int>(shown.size()));
+    if (length >= 0 && title == shown.substr(0, static_cast<size_t>(length))) return;
     SetWindowTextA(window, title.c_str());
 }

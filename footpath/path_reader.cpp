@@ -1,5 +1,7 @@
 #include "footpath/path_reader.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -92,6 +94,14 @@ PathReader::Line PathReader::NextLine(const char*& begin, const char*& end) {
 
 bool PathReader::Open(const std::string& path, std::string& error) {
     name = path;
+    // A FIFO with no writer would block the open for ever, a device would
+    // never end, and a path is read more than once. (A folder opens and then
+    // fails to read, which says so.)
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+        error = path + ": cannot read the path file: not a regular file";
+        return false;
+    }
     file = std::fopen(path.c_str(), "rb");
     if (!file) {
         error = path + ": cannot open the path file: " + std::strerror(errno);

@@ -112,12 +112,9 @@ int LineOf(const toml::node& node) {
     return static_cast<int>(node.source().begin.line);
 }
 
-// A string from the file for a message: one line, cut short.
+// A string from the file for a message, in quotes: one line, cut short.
 std::string QuotedValue(const std::string& text) {
-    const size_t limit = 40;
-    std::string shown = "\"";
-    for (char c : text.substr(0, limit)) shown += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
-    return shown + (text.size() > limit ? "...\"" : "\"");
+    return "\"" + Printable(text, 40) + "\"";
 }
 
 class Reader {

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <functional>
 #include <cstdio>
-#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "render/margin_drawing.h"
 #include "fake_controller.h"
 #include "tests/support/pixels.h"
+#include "tests/support/scratch_file.h"
 #include "volume/margin.h"
 
 namespace {
@@ -36,12 +36,6 @@ std::string Title() {
     char text[512];
     int length = GetWindowTextA(app.hWnd, text, sizeof text);
     return std::string(text, static_cast<size_t>(length > 0 ? length : 0));
-}
-
-std::string ScratchFile(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid());
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
 }
 
 // The command the drawn pose makes, as the fake controller records it
@@ -76,7 +70,7 @@ public:
     explicit ControllerWindow(int readBaud = 0) : fake(Protocol::Ssc32, readBaud) {
         char text[512];
         std::snprintf(text, sizeof text, kServoLeg, fake.Path().c_str());
-        commandLine = "--leg " + ScratchFile("controller_leg.toml", text);
+        commandLine = "--leg " + WriteLegFile("controller_leg", text);
     }
     FakeController fake;
 };
@@ -171,7 +165,7 @@ TEST(ControllerStartTest, APortThatCannotBeOpenedIsRefused) {
     ResetApplicationState();
     char text[512];
     std::snprintf(text, sizeof text, kServoLeg, "/nonexistent/ttyUSB9");
-    std::string leg = ScratchFile("missing_port.toml", text);
+    std::string leg = WriteLegFile("missing_port", text);
     testing::internal::CaptureStderr();
     EXPECT_EQ(StartupAction::Refuse, ApplyCommandLine(("--leg " + leg).c_str()));
     std::string said = testing::internal::GetCapturedStderr();
@@ -303,7 +297,7 @@ TEST_F(RecordingWindow, PlaybackThroughADepthChangeRedrawsTheCloud) {
 // A path file for --play that is not one stops the start with its line.
 TEST(PlayStartTest, ABadPathFileIsRefusedWithItsLine) {
     ResetApplicationState();
-    std::string path = ScratchFile("bad_path.csv", "t_ms,x,y,z\n0,1,2,3\n-5,1,2,3\n");
+    std::string path = ScratchFile("bad_path", ".csv", "t_ms,x,y,z\n0,1,2,3\n-5,1,2,3\n");
     testing::internal::CaptureStderr();
     EXPECT_EQ(StartupAction::Refuse, ApplyCommandLine(("--play " + path).c_str()));
     std::string said = testing::internal::GetCapturedStderr();

@@ -11,20 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_file.h"
 #include "tests/support/tool_run.h"
 
 #include "fake_controller.h"
 #include "test_moves.h"
 
 namespace {
-
-std::string WriteLegFile(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid()) + ".toml";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-    return path;
-}
 
 // A 40/65 leg with a servo on every joint, the hip's inverted and the
 // knee's offset. At (30, 40, 10) it solves to yaw 72, hip 52, knee 51: yaw

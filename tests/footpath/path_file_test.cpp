@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "footpath/path_reader.h"
 #include "footpath/path_writer.h"
 #include "temp_files.h"
@@ -157,5 +161,22 @@ TEST(PathFileTest, BadFilesAreRefusedWithTheirLine) {
     EXPECT_FALSE(ReadPathFile(TempPath("absent.csv"), rows, error));
     EXPECT_EQ(TempPath("absent.csv") + ": cannot open the path file: No such file or directory", error);
 }
+
+#ifndef _WIN32
+// A FIFO with no writer would block the window's start for ever; a device
+// never ends. Both are refused at once.
+TEST(PathFileTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+    const std::string fifo = TempPath("fifo.csv");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+        std::vector<PathRow> rows;
+        std::string error;
+        EXPECT_FALSE(ReadPathFile(path, rows, error));
+        EXPECT_EQ(path + ": cannot read the path file: not a regular file", error);
+    }
+    std::remove(fifo.c_str());
+}
+#endif
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_file.h"
 #include "tests/support/tool_run.h"
 
 namespace {
@@ -136,14 +137,6 @@ TEST(TavrinIkTest, HugeArgumentGivesAShortOneLineMessage) {
 }  // namespace
 
 namespace {
-
-std::string WriteLegFile(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name + "_" + std::to_string(getpid()) + ".toml";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-    return path;
-}
 
 TEST(TavrinIkLegTest, ALegFileSolvesForThatLegWithItsServos) {
     std::string leg = WriteLegFile("servo_leg",

@@ -91,16 +91,8 @@ INSTANTIATE_TEST_SUITE_P(Legs, SliceMarginsTest, ::testing::Values(kFullLeg, kNa
 TEST(SliceMarginsTest, RandomLegsEqualTheSolver) {
     std::mt19937 words(20261212u);
     auto draw = [&](uint32_t n) { return static_cast<int>(static_cast<uint32_t>(words()) % n); };
-    const int scales[] = {10, 100, 1000};
     for (int i = 0; i < 12; ++i) {
-        LegDescription leg;
-        leg.upper = 1 + draw(scales[draw(3)]);
-        leg.lower = 1 + draw(scales[draw(3)]);
-        for (JointRange& range : leg.ranges) {
-            if (draw(3) == 0) continue;
-            int a = draw(181), b = draw(181);
-            range = JointRange{std::min(a, b), std::max(a, b)};
-        }
+        const LegDescription leg = RandomLeg(words);
         const float depth = static_cast<float>((draw(2001) - 1000) / 1000.0 * leg.Reach());
         SCOPED_TRACE(LegText(leg) + " depth " + std::to_string(depth));
         const std::vector<float> grid = GridSamples(leg.Reach());

@@ -1,7 +1,10 @@
 // Legs that the volume's tests share, and a readable name for each.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <ostream>
+#include <random>
 #include <string>
 
 #include "kinematics/leg_description.h"
@@ -32,3 +35,19 @@ inline void PrintTo(const LegDescription& leg, std::ostream* out) {
 const LegDescription kFullLeg = MakeLeg(10, 15);
 const LegDescription kNarrowedLeg = MakeLeg(40, 65, {30, 150}, {10, 170}, {20, 160});
 const LegDescription kOneDegreeLeg = MakeLeg(10, 15, {}, {}, {120, 120});
+
+// A leg drawn by a fixed generator: lengths from 1 up to 10, 100 or 1000,
+// each range full one time in three, else between two drawn angles.
+inline LegDescription RandomLeg(std::mt19937& words) {
+    auto draw = [&](uint32_t n) { return static_cast<int>(static_cast<uint32_t>(words()) % n); };
+    const int scales[] = {10, 100, 1000};
+    LegDescription leg;
+    leg.upper = 1 + draw(scales[draw(3)]);
+    leg.lower = 1 + draw(scales[draw(3)]);
+    for (JointRange& range : leg.ranges) {
+        if (draw(3) == 0) continue;
+        int a = draw(181), b = draw(181);
+        range = JointRange{std::min(a, b), std::max(a, b)};
+    }
+    return leg;
+}

@@ -107,16 +107,8 @@ INSTANTIATE_TEST_SUITE_P(Legs, VolumeSliceTest, ::testing::Values(kFullLeg, kNar
 TEST(VolumeSliceTest, RandomLegsMatchTheLiteralSweep) {
     std::mt19937 words(20261211u);
     auto draw = [&](uint32_t n) { return static_cast<int>(static_cast<uint32_t>(words()) % n); };
-    const int scales[] = {10, 100, 1000};
     for (int i = 0; i < 8; ++i) {
-        LegDescription leg;
-        leg.upper = 1 + draw(scales[draw(3)]);
-        leg.lower = 1 + draw(scales[draw(3)]);
-        for (JointRange& range : leg.ranges) {
-            if (draw(3) == 0) continue;
-            int a = draw(181), b = draw(181);
-            range = JointRange{std::min(a, b), std::max(a, b)};
-        }
+        const LegDescription leg = RandomLeg(words);
         ExpectVolumeMatchesLiteralSlices(leg, 20 + draw(20), 1 + draw(3), draw(2) == 1);
     }
 }
