@@ -61,14 +61,25 @@ void FakeController::CloseTerminal() {
     master_ = slave_ = -1;
 }
 
-void FakeController::HangUp() {
-    std::lock_guard<std::mutex> lock(mutex_);
+// A poll() in another thread holds the master's file until it returns, so
+// a close during it would end the pseudo-terminal, and hang up the
+// program's side, only some milliseconds later: the reader is kept out of
+// poll() first, and the hang-up is over when HangUp returns.
+void FakeController::ReleaseTerminal(std::unique_lock<std::mutex>& lock) {
+    closing_ = true;
+    pollEnded_.wait(lock, [this] { return !polling_; });
+    closing_ = false;
     CloseTerminal();
 }
 
+void FakeController::HangUp() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ReleaseTerminal(lock);
+}
+
 void FakeController::ComeBack() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    CloseTerminal();
+    std::unique_lock<std::mutex> lock(mutex_);
+    ReleaseTerminal(lock);
     OpenTerminal();
 }
 
@@ -108,20 +119,27 @@ void FakeController::ReadLoop() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (stop_) return;
-            fd = master_;
+            fd = closing_ ? -1 : master_;
             if (readBaud_ > 0) {
                 // A byte has arrived once its ten bits have crossed the line.
                 int64_t due = (NowMs() - paceStartMs_) * readBaud_ / 10000 + 1;
                 allowed = due > pacedBytes_ ? static_cast<size_t>(due - pacedBytes_) : 0;
                 if (allowed > 4096) allowed = 4096;
             }
+            polling_ = fd >= 0 && allowed > 0;
         }
         if (fd < 0 || allowed == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
         }
         pollfd entry{fd, POLLIN, 0};
-        if (poll(&entry, 1, 2) <= 0 || !(entry.revents & POLLIN)) {
+        const int ready = poll(&entry, 1, 2);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            polling_ = false;
+        }
+        pollEnded_.notify_all();
+        if (ready <= 0 || !(entry.revents & POLLIN)) {
             // Nothing came: a paced line does not save up time while idle.
             std::lock_guard<std::mutex> lock(mutex_);
             if (readBaud_ > 0 && fd == master_) {

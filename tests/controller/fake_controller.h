@@ -6,6 +6,7 @@
 // pseudo-terminal behind the same path, as /dev/serial/by-id links do.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -74,6 +75,7 @@ public:
 private:
     void OpenTerminal();
     void CloseTerminal();
+    void ReleaseTerminal(std::unique_lock<std::mutex>& lock);
     void ReadLoop();
     void Take(unsigned char byte, int64_t ms);
     void TakeSsc32(unsigned char byte, int64_t ms);
@@ -90,6 +92,9 @@ private:
     int master_ = -1;
     int slave_ = -1;
     bool stop_ = false;
+    bool polling_ = false;         // the reader is in poll() on master_
+    bool closing_ = false;         // a hang-up waits for that poll to end
+    std::condition_variable pollEnded_;
     bool answering_ = true;
     int errors_ = 0;
     int answerBaud_ = 0;
