@@ -64,8 +64,10 @@ if [ "$windows_run" = build-win64 ]; then
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DTAVRIN_MINGW_ARCH=x86_64 || broken+=("64-bit windows build")
 fi
 # Wine's prefix for the Windows tests, made once before any of them runs.
+wine_prefix=
 if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
-  scripts/wine-run.sh "$windows_run/wine" || broken+=("wine prefix")
+  wine_prefix=$windows_run/wine
+  scripts/wine-run.sh "$wine_prefix" || broken+=("wine prefix")
 fi
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON || broken+=("sanitizer build")
 if command -v clang++ >/dev/null; then
@@ -73,19 +75,20 @@ if command -v clang++ >/dev/null; then
     || broken+=("fuzz build")
 fi
 
+# One Wine server for every suite that runs Windows programs (the Windows
+# suite, and the native suites' comparisons with the Windows build), started
+# here with its session's processes. The tests with a Windows window end it
+# to start theirs on their own display, and start it again after them
+# (TAVRIN_WINE_SESSION tells them to).
+if [ -n "$wine_prefix" ]; then
+  scripts/wine-run.sh "$wine_prefix" --session
+  export TAVRIN_WINE_SESSION=1
+fi
 run_suite "native" build
 TAVRIN_PROPERTY_MESSAGES=10000 run_suite "sanitizers" build-asan -E "window_|windows_|sdl_smoke"
-if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
-  # One Wine server for the whole suite: a server that ends while the next
-  # test's program starts is a race that program can lose ("a wine server
-  # seems to be running, but I cannot connect to it"). The window tests
-  # before it end their server with their display, so it starts here. Its
-  # session's own processes start now, with no output to hold open: started
-  # by a test, they would keep that test's output pipe open after it ended.
-  scripts/wine-run.sh "$windows_run/wine" wineserver -p 2>/dev/null
-  scripts/wine-run.sh "$windows_run/wine" wineboot </dev/null >/dev/null 2>&1
+if [ -n "$wine_prefix" ]; then
   run_suite "windows under wine ($wine_bits-bit)" "$windows_run"
-  scripts/wine-run.sh "$windows_run/wine" wineserver -k 2>/dev/null
+  scripts/wine-run.sh "$wine_prefix" wineserver -k 2>/dev/null
 elif [ -f build-win32/CTestTestfile.cmake ]; then
   echo "=== windows under wine: not run, Wine cannot start on this machine (the build itself compiled)"
 fi

@@ -4,6 +4,10 @@
 #   wine-run.sh PREFIX PROGRAM [ARGS...]   runs PROGRAM in PREFIX
 #   wine-run.sh PREFIX wineserver ARGS...  runs the matching Wine server
 #   wine-run.sh PREFIX                     only makes PREFIX ready
+#   wine-run.sh PREFIX --session           starts a server that stays until
+#                                          `wineserver -k`, and its session's
+#                                          own processes, with no display and
+#                                          none of the caller's output open
 #   wine-run.sh --bits                     prints 32 when Wine runs the
 #                                          32-bit build here, 64 when it
 #                                          runs only a 64-bit one
@@ -74,4 +78,14 @@ if [ ! -f "$ready" ]; then
   exec 9>&-
 fi
 [ $# -eq 0 ] && exit 0
+# A server that ends when its last program does is a race for the next
+# program that starts as it ends ("wine client error: Connection reset by
+# peer"): programs started side by side share one that stays. Its session's
+# processes (services, devices) outlive the program that starts them, and
+# would hold that program's output open, or its display.
+if [ "$1" = --session ]; then
+  "$server" -p </dev/null >/dev/null 2>&1
+  env -u DISPLAY -u WAYLAND_DISPLAY "$loader" wineboot </dev/null >/dev/null 2>&1
+  exit 0
+fi
 exec "$loader" "$@"

@@ -3,10 +3,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -35,11 +39,51 @@ FakeController::~FakeController() {
     if (!dir_.empty()) rmdir(dir_.c_str());
 }
 
+namespace {
+
+// A terminal opened without O_NOCTTY by a session leader that has none
+// becomes that session's controlling terminal, and its hang-up then sends
+// the leader SIGHUP. Wine's server is such a leader, opens the COM ports
+// its programs use, and dies of that signal, taking every program in its
+// prefix with it. A terminal belongs to one session at most, so a child
+// of the test's own, in a session of its own, holds it from the start and
+// waits for the hang-up. Only async-signal-safe calls after the fork: the
+// test has threads.
+// Returns once the terminal is the child's.
+pid_t OwnSession(int slave) {
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0) return -1;
+    pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        dup2(slave, 0);
+        ioctl(0, TIOCSCTTY, 0);
+        if (write(ready[1], "", 1) != 1) _exit(1);
+        if (close_range(1, ~0U, 0) != 0) {
+            for (int fd = 1; fd < 1024; ++fd) close(fd);
+        }
+        for (;;) pause();
+    }
+    close(ready[1]);
+    char byte;
+    while (child > 0 && read(ready[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    close(ready[0]);
+    return child;
+}
+
+}  // namespace
+
 // Called with the lock held, or before the reader starts.
 void FakeController::OpenTerminal() {
     char name[256];
     if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) return;
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    // The programs a test starts must not hold the terminal open: its
+    // hang-up comes with the last close of the master.
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    guard_ = OwnSession(slave_);
     // Raw from the start, so that nothing is echoed or translated before
     // the program sets the terminal up itself.
     termios tio;
@@ -59,6 +103,11 @@ void FakeController::CloseTerminal() {
     if (master_ >= 0) close(master_);
     if (slave_ >= 0) close(slave_);
     master_ = slave_ = -1;
+    if (guard_ > 0) {
+        kill(guard_, SIGKILL);
+        waitpid(guard_, nullptr, 0);
+    }
+    guard_ = -1;
 }
 
 // A poll() in another thread holds the master's file until it returns, so

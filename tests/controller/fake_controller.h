@@ -91,6 +91,7 @@ private:
     std::mutex mutex_;
     int master_ = -1;
     int slave_ = -1;
+    int guard_ = -1;               // the process whose session owns the terminal
     bool stop_ = false;
     bool polling_ = false;         // the reader is in poll() on master_
     bool closing_ = false;         // a hang-up waits for that poll to end

@@ -20,9 +20,14 @@ wine_run=("$(dirname "$0")/../../scripts/wine-run.sh" "$(dirname "$tavrin_exe")/
 # Two programs and Wine's server to end: a cleanup of its own, in the
 # scratch folder that xvfb.sh made.
 pids=()
+end_wine_session() {
+  "${wine_run[@]}" wineserver -k 2>/dev/null && "${wine_run[@]}" wineserver -w 2>/dev/null
+}
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  "${wine_run[@]}" wineserver -k 2>/dev/null && "${wine_run[@]}" wineserver -w 2>/dev/null
+  end_wine_session
+  # A server shared by the suite's other Windows programs comes back.
+  [ -n "${TAVRIN_WINE_SESSION:-}" ] && "${wine_run[@]}" --session
   [ -n "${TAVRIN_E2E_KEEP:-}" ] && mkdir -p "$TAVRIN_E2E_KEEP" && cp "$work"/*.* "$TAVRIN_E2E_KEEP"
   rm -rf "$work"
 }
@@ -38,6 +43,8 @@ case $? in
   *) fail "no Wine prefix" ;;
 esac
 export WINEPREFIX="${wine_run[1]}"
+# Wine's session lives on the display it started on: this test's own.
+end_wine_session
 
 start() {  # start NAME COMMAND...: prints the window id
   local name=$1; shift
