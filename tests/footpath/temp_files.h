@@ -1,5 +1,5 @@
-// Files for a test to read and write, named after the running test so that
-// cases run side by side never share one.
+// Files for a test to read and write, in the process's scratch folder and
+// named after the running test.
 #pragma once
 
 #include <cstdio>
@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_folder.h"
+
 inline std::string TempPath(const std::string& name) {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return ::testing::TempDir() + "footpath_" + test->test_suite_name() + "_" + test->name() + "_" + name;
+    return ScratchPath(std::string(test->test_suite_name()) + "_" + test->name() + "_" + name);
 }
 
 inline std::string WriteTempFile(const std::string& name, const std::string& text) {

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/scratch_folder.h"
 
 struct ToolRun {
     int status;
@@ -32,8 +33,7 @@ inline std::string ReadFile(const std::string& path) {
 // error goes to a file of this process's own (ctest runs cases side by side).
 inline ToolRun RunShell(const std::string& command) {
     static std::atomic<int> runs{0};
-    const std::string errPath = ::testing::TempDir() + "tool_stderr_" + std::to_string(getpid()) + "_" +
-                                std::to_string(runs++) + ".txt";
+    const std::string errPath = ScratchPath("tool_stderr_" + std::to_string(runs++) + ".txt");
     ToolRun run{-1, "", ""};
     FILE* pipe = popen((command + " 2>'" + errPath + "'").c_str(), "r");
     if (!pipe) return run;

@@ -2,7 +2,6 @@
 // clouds against the literal sweep of every slice and the solver's
 // margins, the clouds read back by NumPy.
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -11,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scratch_folder.h"
 #include "tests/support/tool_run.h"
 
 #include "kinematics/grid.h"
@@ -22,7 +22,7 @@
 namespace {
 
 std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "workspace_" + std::to_string(getpid()) + "_" + name;
+    return ScratchPath(name);
 }
 
 const std::string kExampleLeg = std::string("--leg '") + TAVRIN_SOURCE_DIR + "/legs/example.toml' ";
