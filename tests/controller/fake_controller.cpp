@@ -47,9 +47,8 @@ namespace {
 // its programs use, and dies of that signal, taking every program in its
 // prefix with it. A terminal belongs to one session at most, so a child
 // of the test's own, in a session of its own, holds it from the start and
-// waits for the hang-up. Only async-signal-safe calls after the fork: the
-// test has threads.
-// Returns once the terminal is the child's.
+// waits for the hang-up; this returns once the terminal is the child's.
+// Only async-signal-safe calls after the fork: the test has threads.
 pid_t OwnSession(int slave) {
     int ready[2];
     if (pipe2(ready, O_CLOEXEC) != 0) return -1;

@@ -196,7 +196,7 @@ std::string CompileHeader(const std::string& legText, const std::string& pathFil
 }
 
 TEST(PathCommandTest, HeaderCompilesAsCAndCppWithTheCsvNumbers) {
-    std::string header = CompileHeader(ReadWholeFile(kExampleLeg), kStepPath, 0);
+    std::string header = CompileHeader(ReadFile(kExampleLeg), kStepPath, 0);
     EXPECT_NE(std::string::npos, header.find("from the leg file " + TempPath("leg.toml") + " and the path file " +
                                              kStepPath + ".\n"));
     EXPECT_NE(std::string::npos, header.find("#define TAVRIN_PATH_SAMPLES 49u\n"));

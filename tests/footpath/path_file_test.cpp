@@ -67,14 +67,14 @@ TEST(PathFileTest, RowsWrittenReadBackBitForBit) {
     std::vector<PathRow> read;
     ASSERT_TRUE(ReadPathFile(path, read, error)) << error;
     ExpectSameRows(rows, read);
-    EXPECT_EQ(0u, ReadWholeFile(path).rfind("t_ms,x,y,z\n0,-0,0,0.33333334\n", 0));
+    EXPECT_EQ(0u, ReadFile(path).rfind("t_ms,x,y,z\n0,-0,0,0.33333334\n", 0));
 }
 
 TEST(PathFileTest, WriteReplacesTheFileWholeOrLeavesNothingBehind) {
     std::string path = WriteTempFile("old.csv", "t_ms,x,y,z\n0,1,2,3\n");
     std::string error;
     ASSERT_TRUE(WritePathFile(path, {{0, 4, 5, 6}, {20, 7, 8, 9}}, error)) << error;
-    EXPECT_EQ("t_ms,x,y,z\n0,4,5,6\n20,7,8,9\n", ReadWholeFile(path));
+    EXPECT_EQ("t_ms,x,y,z\n0,4,5,6\n20,7,8,9\n", ReadFile(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
 
     // No directory to write in: the temporary file cannot be made.

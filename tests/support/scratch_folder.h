@@ -28,7 +28,7 @@ private:
         const std::filesystem::path base = ::testing::TempDir();
         const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
         for (unsigned n = 0; n < 1000; ++n) {
-            std::filesystem::path candidate = base / ("tavrin-test-" + std::to_string((seed + n) % 1000000007ULL));
+            std::filesystem::path candidate = base / ("tavrin-test-" + std::to_string(seed + n));
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) {
                 folder_ = candidate;

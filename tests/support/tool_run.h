@@ -10,24 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_folder.h"
+#include "tests/support/scratch_file.h"
 
 struct ToolRun {
     int status;
     std::string out;
     std::string err;
 };
-
-inline std::string ReadFile(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
 
 // `command` is a shell command line, already quoted as needed; its standard
 // error goes to a file of this process's own (ctest runs cases side by side).

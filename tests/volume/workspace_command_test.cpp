@@ -21,10 +21,6 @@
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-    return ScratchPath(name);
-}
-
 const std::string kExampleLeg = std::string("--leg '") + TAVRIN_SOURCE_DIR + "/legs/example.toml' ";
 
 // The example leg's lengths and ranges (legs/example.toml).
@@ -167,7 +163,7 @@ TEST(WorkspaceCommandTest, CloudsReadBackByNumpy) {
             const std::string expected = std::to_string(literal.points) + "\n" +
                                          (csv ? WithoutColour(literal.first) : literal.first) + "\n" +
                                          (csv ? WithoutColour(literal.last) : literal.last) + "\n";
-            const std::string path = TempPath(std::string("cloud.") + row.format);
+            const std::string path = ScratchPath(std::string("cloud.") + row.format);
             ToolRun r = RunTool(kExampleLeg + row.args + " >'" + path + "'");
             EXPECT_EQ(0, r.status) << r.err;
             EXPECT_EQ("", r.err);
