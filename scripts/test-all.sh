@@ -42,8 +42,9 @@ run_suite() {  # NAME DIR [ctest args...]
 }
 
 # The Windows build that runs under Wine here: the 32-bit one, or where the
-# kernel runs no 32-bit programs, the same code built for 64-bit Windows.
-# The 32-bit build is compiled either way.
+# kernel runs no 32-bit programs (or TAVRIN_WINE_BITS=64 says to act so),
+# the same code built for 64-bit Windows. The 32-bit build is compiled
+# either way.
 wine_bits=
 command -v wine >/dev/null && wine_bits=$(scripts/wine-run.sh --bits 2>/dev/null)
 case $wine_bits in
@@ -52,7 +53,10 @@ case $wine_bits in
   *) windows_run= ;;
 esac
 
-configure_and_build build -DCMAKE_BUILD_TYPE=Release -DTAVRIN_WINDOWS_BUILD="$PWD/${windows_run:-build-win32}" \
+# Every build whose tests run Windows programs is handed this one.
+windows_build=-DTAVRIN_WINDOWS_BUILD="$PWD/${windows_run:-build-win32}"
+
+configure_and_build build -DCMAKE_BUILD_TYPE=Release "$windows_build" \
   || { echo "native build failed"; exit 1; }
 
 if command -v i686-w64-mingw32-g++-posix >/dev/null; then
@@ -69,7 +73,8 @@ if [ -n "$windows_run" ] && [ -f "$windows_run/CTestTestfile.cmake" ]; then
   wine_prefix=$windows_run/wine
   scripts/wine-run.sh "$wine_prefix" || broken+=("wine prefix")
 fi
-configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON || broken+=("sanitizer build")
+configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON "$windows_build" \
+  || broken+=("sanitizer build")
 if command -v clang++ >/dev/null; then
   CC=clang CXX=clang++ configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_FUZZ=ON \
     || broken+=("fuzz build")

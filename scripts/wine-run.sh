@@ -10,7 +10,8 @@
 #                                          none of the caller's output open
 #   wine-run.sh --bits                     prints 32 when Wine runs the
 #                                          32-bit build here, 64 when it
-#                                          runs only a 64-bit one
+#                                          runs only a 64-bit one (or when
+#                                          TAVRIN_WINE_BITS=64 asks for it)
 # The prefix is made once, under a lock so that parallel tests wait for the
 # one that makes it, and marked ready only when Wine has finished writing it.
 # A prefix without the mark is a half-made one (an interrupted first start,
@@ -29,7 +30,9 @@ if ! command -v wine >/dev/null; then
   echo "wine-run.sh: Wine is not installed" >&2
   exit 77
 fi
-if wine --version >/dev/null 2>&1; then
+# TAVRIN_WINE_BITS=64 takes the 64-bit path even where 32-bit programs run,
+# so that a machine of either kind can try what the other does.
+if [ "${TAVRIN_WINE_BITS:-}" != 64 ] && wine --version >/dev/null 2>&1; then
   loader=wine server=wineserver bits=32
 elif [ -x "$wine64_dir/wine64" ] && "$wine64_dir/wine64" --version >/dev/null 2>&1; then
   loader=$wine64_dir/wine64 server=$wine64_dir/wineserver64 bits=64
