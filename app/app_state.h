@@ -73,6 +73,10 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // What the loop does on each turn besides messages, never waiting: the
 // controller's link, and the playback of a path.
 void OnLoopTurn(HWND window);
+// When OnLoopTurn next has something to do, on the program's clock, or -1
+// when only a message can bring work. Everything that runs on the loop's
+// turns gives its deadline here.
+int64_t NextLoopDeadlineMs(const AppState& state);
 
 // Decimal text of value, as "%d" writes it.
 std::string FormatInt(int value);

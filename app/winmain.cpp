@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -34,17 +35,41 @@ void ReportCreateFailure() {
     MessageBoxA(nullptr, "CreateWindow - Failed", nullptr, MB_OK);
 }
 
+// Sleeps until a message comes or the next turn of the loop is due; with
+// nothing due, until a message comes. A message posted on this turn ends
+// the wait at once.
+void WaitForMessageOrDeadline() {
+    DWORD timeout = INFINITE;
+    const int64_t due = NextLoopDeadlineMs(app);
+    if (due >= 0) {
+        const int64_t left = due - app.Now();
+        if (left <= 0) return;
+        timeout = static_cast<DWORD>(std::min<int64_t>(left, INFINITE - 1));
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
+}
+
+// Messages one at a time; when the queue is empty, the front buffer is
+// shown if a message may have changed it (or the window needs it again
+// after it was uncovered or resized), what is due on the loop's turns is
+// done, and the loop sleeps until there is more to do.
 void RunMessageLoop() {
     MSG msg;
+    bool frameToShow = true;
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) break;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
-        } else {
-            app.buffers->PresentFrame(app.hWnd);
-            OnLoopTurn(app.hWnd);
+            frameToShow = true;
+            continue;
         }
+        if (frameToShow) {
+            app.buffers->PresentFrame(app.hWnd);
+            frameToShow = false;
+        }
+        OnLoopTurn(app.hWnd);
+        WaitForMessageOrDeadline();
     }
 }
 

@@ -21,6 +21,8 @@ const int kAngleKey = 'A';
 const int kMarginKey = 'M';
 const int kRecordKey = 'R';
 const int kPlayKey = 'P';
+// A playing path moves the target at most once a frame of a 60 Hz screen.
+const int64_t kPlaybackFrameMs = 16;
 
 // The cloud of the leg's current list into the workspace buffer: plain, or
 // in margin mode each point in the colour of its joint margin.
@@ -189,6 +191,16 @@ void OnLoopTurn(HWND window) {
     PlaybackStep step = AdvancePlayback(app);
     if (step.depthChanged) RebuildDepthSlice();
     if (step.moved || (wasPlaying && !app.player.Playing())) PostMessageA(window, WM_REDRAW, 0, 0);
+}
+
+int64_t NextLoopDeadlineMs(const AppState& state) {
+    int64_t due = -1;
+    auto take = [&due](int64_t t) {
+        if (t >= 0 && (due < 0 || t < due)) due = t;
+    };
+    if (state.link) take(state.link->NextWakeMs());
+    take(state.player.NextChangeMs(state.Now(), kPlaybackFrameMs));
+    return due;
 }
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,12 @@
 // The headless backend: windows exist only as their client surfaces in
 // memory, nothing is shown and no device sends events; tests drive it
 // through the test hooks.
+//
+// Implements: a Full HD screen with a taskbar (a maximised window fills its
+// work area), "presenting" as noticing new pixels, the last frame written
+// to TAVRIN_DUMP_FRAME at exit, message boxes on standard error, and a wait
+// that is the clock's alone. Does not: titles, sizes asked of a display,
+// input of its own, the capture's grab.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -84,8 +90,8 @@ bool PresentHeadless(Window& w) {
     return fresh;
 }
 
-// No device sends events, so there is nothing to wait for.
-void PumpNothing(int) {}
+// No device sends events: nothing to take, and a wait is the clock's.
+void PumpNothing() {}
 
 int MessageBoxToStderr(const char* text, const char* caption, UINT) {
     std::fprintf(stderr, "[%s] %s\n", caption, text);
@@ -105,6 +111,7 @@ Backend MakeHeadless() {
     b.setClientSize = ResizeNothing;
     b.present = PresentHeadless;
     b.pumpEvents = PumpNothing;
+    b.waitForEvents = SleepWithoutEvents;
     b.messageBox = MessageBoxToStderr;
     b.captureChanged = CaptureNothing;
     return b;

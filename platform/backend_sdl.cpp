@@ -7,6 +7,14 @@
 // everything that crosses to SDL is multiplied by the scale and everything
 // that comes back divided by it. On Wayland SDL counts in points, so there
 // an asked N is first turned into points (PointsPerProgramPixel).
+//
+// Implements every entry of the Backend table: windows with a title, shown
+// (minimised, maximised, restored), resized and destroyed; keys, the
+// pointer and its buttons, exposure, resizing and closing as messages; the
+// capture as a pointer grab of our own on X11 (SDL's mouse capture on
+// Wayland); the wait for the next event, which SIGINT and SIGTERM also end;
+// message boxes. Does not: icons, cursors other than the arrow, keys beyond
+// those VirtualKey maps, more than one display.
 #include "platform/backend.h"
 
 #ifndef TAVRIN_HAVE_SDL2
@@ -38,12 +46,17 @@ const Backend& SdlBackend() {
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace tavrin {
 namespace {
@@ -334,21 +347,6 @@ void SetSdlClientSize(Window& w, int clientWidth, int clientHeight) {
     n->windowChanged = true;
 }
 
-// Nothing new to show: sleep until input arrives or until the display's
-// next refresh, whichever comes first, so an idle window costs nothing and
-// a change still shows within one refresh.
-// Waits for the next device event, at most waitMs and never past the
-// display's next refresh, so that an idle program sleeps between frames
-// and an event is still taken the moment it comes.
-void WaitForInputOrRefresh(int waitMs) {
-    SDL_DisplayMode mode;
-    int hz = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
-    Uint64 period = 1000 / static_cast<Uint64>(hz);
-    if (period == 0) period = 1;
-    Uint64 untilRefresh = period - SDL_GetTicks64() % period;
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<Uint64>(untilRefresh, static_cast<Uint64>(waitMs))));
-}
-
 // Copies the client surface into the window surface, each pixel as a
 // factor x factor block. Our pixels are 0x00RRGGBB, which is SDL's RGB888
 // and, with the unused byte ignored, ARGB8888; other layouts are converted.
@@ -547,11 +545,30 @@ void CheckGrab() {
         }
     }
 }
+
+bool GrabHeld() { return grab.display != nullptr; }
 #else
 bool StartGrab(HWND, Window&) { return false; }
 void EndGrab() {}
 void CheckGrab() {}
+bool GrabHeld() { return false; }
 #endif
+
+// How often a held grab is looked at again: a release lost to an ungrab
+// brings no event.
+const int kGrabCheckMs = 100;
+
+// Sleeps until SDL has an event or the time is up. While the pointer is
+// grabbed the sleep ends in time for the grab's next check.
+void WaitSdl(int timeoutMs) {
+    int wait = timeoutMs;
+    if (GrabHeld() && (wait < 0 || wait > kGrabCheckMs)) wait = kGrabCheckMs;
+    if (wait < 0) {
+        SDL_WaitEvent(nullptr);
+    } else {
+        SDL_WaitEventTimeout(nullptr, wait);
+    }
+}
 
 void MouseButton(const SDL_MouseButtonEvent& e) {
     bool down = e.type == SDL_MOUSEBUTTONDOWN;
@@ -608,8 +625,7 @@ void WindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-void PumpSdl(int waitMs) {
-    if (waitMs > 0) WaitForInputOrRefresh(waitMs);
+void PumpSdl() {
     SDL_Event e;
     bool any = false;
     while (SDL_PollEvent(&e)) {
@@ -640,7 +656,7 @@ void PumpSdl(int waitMs) {
     }
     // Also now and then: a release lost to an ungrab brings no event.
     static Uint64 lastCheck = 0;
-    if (any || SDL_GetTicks64() >= lastCheck + 100) {
+    if (any || SDL_GetTicks64() >= lastCheck + kGrabCheckMs) {
         CheckGrab();
         lastCheck = SDL_GetTicks64();
     }
@@ -694,6 +710,45 @@ const char* VideoDrivers() {
     return hasWayland ? "wayland" : nullptr;
 }
 
+// SIGINT and SIGTERM ask the program to end, as closing its windows does.
+// SDL's own handlers only mark the request for its next pump, and a wait
+// with no deadline never pumps again: so the handler writes a byte into a
+// pipe, and a thread that reads it pushes SDL_QUIT, which wakes the wait.
+int quitPipe[2] = {-1, -1};
+
+void OnQuitSignal(int) {
+    const char byte = 0;
+    const int saved = errno;
+    if (write(quitPipe[1], &byte, 1) < 0) {
+        // Nothing a handler could do: the pipe is full of requests already.
+    }
+    errno = saved;
+}
+
+void WatchQuitSignals() {
+    if (pipe(quitPipe) != 0) return;
+    std::thread([] {
+        char byte;
+        while (read(quitPipe[0], &byte, 1) == 1 || errno == EINTR) {
+            SDL_Event quit;
+            SDL_zero(quit);
+            quit.type = SDL_QUIT;
+            SDL_PushEvent(&quit);
+        }
+    }).detach();
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM}) {
+        // A signal the caller set to be ignored stays ignored, as SDL does.
+        struct sigaction previous;
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
 bool OpenSdl(const char* appClass, std::string* why) {
     // SDL takes the X11 WM_CLASS and the Wayland app id from these when its
     // video starts; a value the user set is kept.
@@ -702,6 +757,7 @@ bool OpenSdl(const char* appClass, std::string* why) {
         setenv("SDL_VIDEO_WAYLAND_WMCLASS", appClass, 0);
     }
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Only the display systems the user's environment names are tried.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if (!(asked && *asked)) {
@@ -736,6 +792,7 @@ bool OpenSdl(const char* appClass, std::string* why) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     scale = ChooseScale(wayland);
     askedInOutputPixels = wayland && askedScale > 0;
+    WatchQuitSignals();
     return true;
 }
 
@@ -750,6 +807,7 @@ Backend MakeSdl() {
     b.setClientSize = SetSdlClientSize;
     b.present = PresentSdl;
     b.pumpEvents = PumpSdl;
+    b.waitForEvents = WaitSdl;
     b.messageBox = SdlMessageBox;
     b.captureChanged = SdlCaptureChanged;
     return b;

@@ -65,8 +65,8 @@ RECT FrameForStyle(DWORD style);
 bool PresentIfDrawn(Window& w);
 // The same for every window: what an empty message queue does.
 bool PresentDrawnWindows();
-// How many presentations so far put new pixels on the screen.
-uint64_t FramesShown();
+// The wait of a display that sends no events: the clock's alone.
+void SleepWithoutEvents(int timeoutMs);
 
 // ---------------------------------------------------------------------------
 // Input and the queue (user_messages.cpp)
@@ -111,23 +111,16 @@ struct Backend {
     // was last shown, and says whether it did. Never waits: drawing calls
     // never present, and presenting never waits for the display.
     bool (*present)(Window& w) = nullptr;
-    // Turns pending device events into Deliver* calls. With waitMs 0 it
-    // never waits. With waitMs > 0 it may first wait for the next device
-    // event, at most waitMs and never past the display's next refresh.
-    //
-    // PeekMessageA passes a wait only when the program is idle: its last
-    // call found the queue empty and nothing new has been shown since. So
-    // the loop that peeks and presents without end still never waits on
-    // anything but the screen: every input is taken at once, a program
-    // that draws is never held up, and one that does not sleeps until the
-    // next refresh instead of spinning a processor.
-    void (*pumpEvents)(int waitMs) = nullptr;
+    // Turns pending device events into Deliver* calls. Never waits.
+    void (*pumpEvents)() = nullptr;
+    // Sleeps until a device event is pending or timeoutMs has passed
+    // (forever when it is negative), and takes nothing: the event is left
+    // for pumpEvents. MsgWaitForMultipleObjects is its only caller, so a
+    // program waits only where it asks to.
+    void (*waitForEvents)(int timeoutMs) = nullptr;
     int (*messageBox)(const char* text, const char* caption, UINT type) = nullptr;
     void (*captureChanged)(Window* w) = nullptr;
 };
-
-// The longest wait PeekMessageA hands the pump: one refresh at 60 Hz.
-constexpr int kIdleWaitMs = 16;
 
 // The backend the window floor uses from now on; the start-up code (or the
 // test hooks) hands it down before the first window is made.

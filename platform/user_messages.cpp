@@ -8,16 +8,6 @@
 namespace tavrin {
 namespace {
 
-// Whether the program is idle: its last PeekMessageA found the queue empty
-// and no presentation has shown anything new since. Only then may the pump
-// wait (Backend::pumpEvents).
-struct IdleState {
-    bool foundEmpty = false;
-    uint64_t framesAtEmpty = 0;
-    bool Waits() const { return foundEmpty && FramesShown() == framesAtEmpty; }
-};
-IdleState idle;
-
 // Posted messages come before device input, as on Windows; WM_QUIT and
 // WM_PAINT are not queued at all but made up when PeekMessageA finds nothing
 // else: the quit after every posted message, the paint last of all.
@@ -50,6 +40,17 @@ DWORD Now() {
     static const auto start = std::chrono::steady_clock::now();
     auto elapsed = std::chrono::steady_clock::now() - start;
     return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+// Whether a peek would find anything: a posted message, device input, the
+// quit, or a visible window with something to paint.
+bool SomethingToTake() {
+    if (!posted.empty() || !input.empty() || quitPending) return true;
+    for (HWND h : AllWindows()) {
+        const Window* w = LookUpWindow(h);
+        if (w && w->visible && w->update.right > w->update.left && w->update.bottom > w->update.top) return true;
+    }
+    return false;
 }
 
 MSG Make(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -197,7 +198,6 @@ void ResetMessages() {
     input.clear();
     quitPending = false;
     quitCode = 0;
-    idle = IdleState();
     capture = nullptr;
     cursor = POINT{0, 0};
     for (KeyState& k : keys) k = KeyState();
@@ -214,8 +214,7 @@ using namespace tavrin;
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
     if (!lpMsg) return FALSE;
     if (hWnd && !LookUpWindow(hWnd)) return FALSE;
-    DisplayBackend().pumpEvents(idle.Waits() ? kIdleWaitMs : 0);
-    idle.foundEmpty = false;
+    DisplayBackend().pumpEvents();
     bool remove = (wRemoveMsg & PM_REMOVE) != 0;
     if (TakeFrom(posted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
     // A window filter never matches WM_QUIT, which belongs to no window.
@@ -238,9 +237,29 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     }
     // The queue is empty: what was drawn and not yet shown is shown now.
     PresentDrawnWindows();
-    idle.foundEmpty = true;
-    idle.framesAtEmpty = FramesShown();
     return FALSE;
+}
+
+// Only the form a message loop uses: no objects, any input. It returns at
+// once when something is waiting, as Windows does for input that came in
+// since the queue was last read; otherwise it sleeps in the backend until
+// a device event comes or the time is up.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE*, BOOL, DWORD dwMilliseconds, DWORD dwWakeMask) {
+    if (nCount != 0 || (dwWakeMask & QS_ALLINPUT) == 0) return WAIT_FAILED;
+    const bool forever = dwMilliseconds == INFINITE;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(forever ? 0 : dwMilliseconds);
+    for (;;) {
+        DisplayBackend().pumpEvents();
+        if (SomethingToTake()) return WAIT_OBJECT_0;
+        int left = -1;
+        if (!forever) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= end) return WAIT_TIMEOUT;
+            // Rounded up, so that the wait never ends before the deadline.
+            left = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+        }
+        DisplayBackend().waitForEvents(left);
+    }
 }
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {

@@ -3,14 +3,26 @@
 // DefWindowProcA's share of the work.
 #include <cstdint>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <strings.h>
+#include <thread>
 
 #include "platform/handle_bits.h"
 #include "platform/user_internal.h"
 
 namespace tavrin {
+
+void SleepWithoutEvents(int timeoutMs) {
+    if (timeoutMs >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return;
+    }
+    // Nothing can come: only a signal ends this.
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
 namespace {
 
 struct ClassRecord {
@@ -39,8 +51,6 @@ std::vector<HWND> shownOrder;
 // opened (at the first window).
 const Backend* backend = nullptr;
 bool backendOpen = false;
-// Presentations that put new pixels on the screen, in every window.
-uint64_t framesShown = 0;
 
 // What a window floor without a display does: windows exist in memory only.
 const Backend& NoDisplay() {
@@ -54,7 +64,8 @@ const Backend& NoDisplay() {
         b.setTitle = [](Window&) {};
         b.setClientSize = [](Window&, int, int) {};
         b.present = [](Window&) { return false; };
-        b.pumpEvents = [](int) {};
+        b.pumpEvents = [] {};
+        b.waitForEvents = SleepWithoutEvents;
         b.messageBox = [](const char*, const char*, UINT) { return IDOK; };
         b.captureChanged = [](Window*) {};
         return b;
@@ -186,12 +197,8 @@ bool PresentIfDrawn(Window& w) {
     if (!w.drawnSincePresent) return false;
     w.drawnSincePresent = false;
     ++w.presentations;
-    if (!DisplayBackend().present(w)) return false;
-    ++framesShown;
-    return true;
+    return DisplayBackend().present(w);
 }
-
-uint64_t FramesShown() { return framesShown; }
 
 bool PresentDrawnWindows() {
     bool shown = false;

@@ -1,5 +1,7 @@
 // USER, headless: window creation and its messages, the frame, queue order,
 // paint and erase, closing, key state, capture, and stale window handles.
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -168,6 +170,32 @@ TEST_F(UserTest, PeekFiltersAndNoRemove) {
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(static_cast<UINT>(WM_QUIT), msg.message);
     EXPECT_FALSE(PeekMessageA(nullptr, nullptr, 0, 0, PM_REMOVE));
+}
+
+// The loop's wait: at once when anything is waiting (a posted message, the
+// quit, input, a paint), the whole timeout when nothing comes, and only the
+// form a message loop uses.
+TEST_F(UserTest, MsgWaitReturnsAtOnceForWhatIsWaitingAndSleepsOtherwise) {
+    HWND h = CreateShown();
+    Drain();
+    const std::vector<std::function<void()>> waiting = {
+        [h] { PostMessageA(h, WM_USER, 0, 0); },
+        [] { PostQuitMessage(0); },
+        [] { TavrinInjectKey('A', true); },
+        [h] { InvalidateRect(h, nullptr, FALSE); },
+    };
+    for (size_t i = 0; i < waiting.size(); ++i) {
+        waiting[i]();
+        EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT))
+            << "case " << i;
+        Drain();
+    }
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT));
+    HANDLE object = GetCurrentProcess();
+    EXPECT_EQ(WAIT_FAILED, MsgWaitForMultipleObjects(1, &object, FALSE, 0, QS_ALLINPUT));
 }
 
 TEST_F(UserTest, PaintStaysDueUntilValidated) {
