@@ -9,8 +9,7 @@
 
 #include "controller/controller_link.h"
 #include "controller/controller_settings.h"
-#include "footpath/path_player.h"
-#include "footpath/path_recorder.h"
+#include "footpath/path_motion.h"
 #include "kinematics/d3dx_vector3.h"
 #include "kinematics/leg_description.h"
 #include "platform/win32.h"

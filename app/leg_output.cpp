@@ -1,5 +1,6 @@
 #include "app/leg_output.h"
 
+#include "app/title.h"
 #include "controller/commands.h"
 
 bool OpenController(AppState& state, std::string& error) {
@@ -8,6 +9,11 @@ bool OpenController(AppState& state, std::string& error) {
     if (state.link->Open(*state.controller, error)) return true;
     state.link.reset();
     return false;
+}
+
+void HandOnDrawnPose(HWND window, AppState& state) {
+    SendDrawnPose(state);
+    ShowTitle(window, state);
 }
 
 void SendDrawnPose(AppState& state) {

@@ -10,6 +10,10 @@
 // port and why) when it cannot.
 bool OpenController(AppState& state, std::string& error);
 
+// After each frame's solve, the one place that hands the drawn pose to
+// everything that follows it: the controller and the title.
+void HandOnDrawnPose(HWND window, AppState& state);
+
 // The pose now drawn has been solved: its command goes to the controller
 // unless it is the one sent last. A target out of reach draws the last
 // pose again, so nothing new goes out.

@@ -2,8 +2,7 @@
 
 #include <ctime>
 
-#include "footpath/path_reader.h"
-#include "footpath/path_writer.h"
+#include "footpath/path_file.h"
 
 namespace {
 

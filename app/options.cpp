@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "text/quote.h"
+
 // Windows' rules: 2n backslashes before a quote stand for n backslashes and
 // the quote opens or closes a quoted part; 2n + 1 of them stand for n
 // backslashes and a quote character; backslashes anywhere else are
@@ -119,11 +121,7 @@ bool ParseOptions(const char* commandLine, AppOptions& options, std::string& err
             }
             options.scale = value[0] - '0';
         } else {
-            std::string shown = args[i].size() > 40 ? args[i].substr(0, 40) + "..." : args[i];
-            for (char& c : shown) {
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-            }
-            return Refuse(error, "unknown argument '" + shown + "'");
+            return Refuse(error, "unknown argument " + Quote(args[i]));
         }
     }
     if (!options.port.empty() && options.noController) {

@@ -1,15 +1,14 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "app/app_state.h"
 #include "app/leg_output.h"
 #include "app/motion.h"
 #include "app/title.h"
-#include "kinematics/grid.h"
-#include "render/margin_drawing.h"
-#include "volume/margin.h"
-#include "volume/workspace_volume.h"
 #include "kinematics/truncate.h"
+#include "render/margin_drawing.h"
+#include "render/pixel_axis.h"
 
 namespace {
 
@@ -27,16 +26,11 @@ const int64_t kPlaybackFrameMs = 16;
 // The cloud of the leg's current list into the workspace buffer: plain, or
 // in margin mode each point in the colour of its joint margin.
 void PlotCloud() {
-    Leg* leg = app.leg;
-    if (!app.marginMode) {
-        leg->DrawWorkspace();
-        return;
+    if (app.marginMode) {
+        app.leg->DrawMarginWorkspace();
+    } else {
+        app.leg->DrawWorkspace();
     }
-    std::vector<uint8_t> margins;
-    SliceMargins(leg->description, GridSamples(leg->description.Reach()), leg->target.z, leg->workspace, margins,
-                 VolumeThreads(0));
-    DrawMarginCloud(app.buffers->workspaceDC, leg->workspace, margins, leg->scale.x, leg->origin.x, leg->scale.y,
-                    leg->origin.y);
 }
 
 // The buffers take the screen's pixel format: the window's handle is not
@@ -81,9 +75,8 @@ void DrawReadout(HWND window) {
     const float components[3] = {app.target.x, app.target.y, app.target.z};
     for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kReadoutRows[i], TruncateToInt(components[i]));
     if (!app.showAngles || !app.haveValidTarget) return;
-    const LegPose& solved = app.leg->solved;
-    const int angles[3] = {solved.yawDeg, solved.hipDeg, solved.kneeDeg};
-    for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
+    const std::array<int, kJointCount> angles = JointDegrees(app.leg->solved);
+    for (int i = 0; i < kJointCount; ++i) DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
 }
 
 // One complete frame: background and cloud, then the leg for the target or,
@@ -108,8 +101,7 @@ void OnRedraw(HWND window) {
     if (app.haveValidTarget) leg->DrawLeg();
     DrawReadout(window);
     if (app.marginMode) DrawMarginLegend(app.buffers->frontDC, app.buffers->bufferHeight);
-    SendDrawnPose(app);
-    ShowTitle(window, app);
+    HandOnDrawnPose(window, app);
 }
 
 // The leg sweeps the depth of the target it is handed, once its list is
@@ -177,8 +169,8 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
     if (!app.dragging) return;
     int x = GET_X_LPARAM(lParam);
     int y = GET_Y_LPARAM(lParam);
-    app.target.x = (static_cast<float>(x) - app.origin.x) / app.scale.x;
-    app.target.y = (static_cast<float>(y) - app.origin.y) / app.scale.y;
+    app.target.x = PixelAxis{app.scale.x, app.origin.x}.Model(x);
+    app.target.y = PixelAxis{app.scale.y, app.origin.y}.Model(y);
     RecordTarget(app);
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }

@@ -8,10 +8,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "footpath/output_buffer.h"
 #include "footpath/path_export.h"
-#include "footpath/path_sampler.h"
-#include "footpath/path_writer.h"
+#include "footpath/path_file.h"
+#include "footpath/path_sampling.h"
+#include "text/output_buffer.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ void AppendByte(std::string& bytes, int value) {
 }  // namespace
 
 std::vector<ChannelPulse> ChannelPulses(const LegDescription& leg, const LegPose& pose) {
-    const int angles[kJointCount] = {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
+    const std::array<int, kJointCount> angles = JointDegrees(pose);
     std::vector<ChannelPulse> pulses;
     for (int j = 0; j < kJointCount; ++j) {
         const std::optional<ServoSetting>& servo = leg.servos[j];

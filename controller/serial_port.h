@@ -20,7 +20,6 @@ public:
     // on Windows) at baud, closing whatever was open. On failure sets error
     // to one line naming the port and the reason and returns false.
     bool Open(const std::string& path, int baud, std::string& error);
-    bool IsOpen() const;
     // Closes the port; output the driver still holds may go out.
     void Close();
 

@@ -103,10 +103,6 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
     return true;
 }
 
-bool SerialPort::IsOpen() const {
-    return state_->fd >= 0;
-}
-
 void SerialPort::Close() {
     if (state_->fd < 0) return;
     close(state_->fd);

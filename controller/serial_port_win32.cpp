@@ -128,10 +128,6 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
     return true;
 }
 
-bool SerialPort::IsOpen() const {
-    return state_->handle != INVALID_HANDLE_VALUE;
-}
-
 void SerialPort::Close() {
     State& s = *state_;
     if (s.handle != INVALID_HANDLE_VALUE) {

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
+#include "controller/commands.h"
+
 namespace {
 
 int JointAngle(const LegPose& pose, int joint) {
-    const int angles[kJointCount] = {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
-    return angles[joint];
+    return JointDegrees(pose)[joint];
 }
 
 // Runs every sample of the path through visit; false for a row that went
@@ -172,4 +173,31 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
     out.Append("static inline uint8_t tavrin_path_reaches(uint32_t sample) {\n"
                "    return tavrin_path_reachable[sample];\n}\n\n#endif\n");
     return true;
+}
+
+bool HasChannels(const LegDescription& leg) {
+    for (const auto& servo : leg.servos) {
+        if (servo && servo->channel) return true;
+    }
+    return false;
+}
+
+bool ExportSsc32(const std::string& pathFile, int stepMs, const LegDescription& leg, OutputBuffer& out,
+                 const UnreachableSink& unreachable, std::string& error) {
+    LegPose first;
+    bool found = false;
+    if (!FirstReachablePose(pathFile, stepMs, leg, first, found, error)) return false;
+    SolvedPath solved;
+    if (!solved.Open(pathFile, stepMs, leg, error)) return false;
+    SolvedSample sample;
+    for (;;) {
+        switch (solved.Next(sample, error)) {
+        case PathReader::Step::Row:
+            if (!sample.reachable) unreachable(sample);
+            if (found) out.Append(Ssc32GroupMove(ChannelPulses(leg, SentPose(sample, first)), stepMs));
+            break;
+        case PathReader::Step::End: return true;
+        case PathReader::Step::Error: return false;
+        }
+    }
 }

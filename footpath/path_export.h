@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "footpath/output_buffer.h"
-#include "footpath/solved_path.h"
+#include "footpath/path_sampling.h"
+#include "text/output_buffer.h"
 
 // Told of every sample out of reach, in order.
 using UnreachableSink = std::function<void(const SolvedSample&)>;
@@ -35,3 +35,12 @@ struct HeaderSources {
 // for a servo whose pulse goes beyond 65535 us.
 bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescription& leg, const PathSpan& span,
                       OutputBuffer& out, const UnreachableSink& unreachable, std::string& error);
+
+// Whether any joint has a servo on a controller channel.
+bool HasChannels(const LegDescription& leg);
+
+// One SSC-32 group move a sample, moving over the step to the sample's
+// pose. Before the path first comes within reach the leg is sent to where
+// it does; a path never within reach sends nothing.
+bool ExportSsc32(const std::string& pathFile, int stepMs, const LegDescription& leg, OutputBuffer& out,
+                 const UnreachableSink& unreachable, std::string& error);

@@ -17,8 +17,3 @@ struct D3DXVECTOR3 {
         return D3DXVECTOR3(x + other.x, y + other.y, z + other.z);
     }
 };
-
-// Componentwise float product: model offsets times pixels per unit.
-inline D3DXVECTOR3 ComponentProduct(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-    return D3DXVECTOR3(a.x * b.x, a.y * b.y, a.z * b.z);
-}

@@ -2,6 +2,10 @@
 
 #include <cstdint>
 
+std::array<int, kJointCount> JointDegrees(const LegPose& pose) {
+    return {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
+}
+
 const char* JointName(Joint joint) {
     static const char* const names[kJointCount] = {"yaw", "hip", "knee"};
     return names[joint];

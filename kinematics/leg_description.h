@@ -14,6 +14,9 @@ enum Joint { kYawJoint, kHipJoint, kKneeJoint, kJointCount };
 // The names the leg file and the tool's output give the joints.
 const char* JointName(Joint joint);
 
+// The solved pose's whole degrees in joint order: yaw, hip, knee.
+std::array<int, kJointCount> JointDegrees(const LegPose& pose);
+
 // How a servo is mounted: turned the other way, and with its horn offset.
 struct ServoSetting {
     bool invert = false;

@@ -1,7 +1,5 @@
 #include "legfile/leg_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +13,9 @@
 #include <vector>
 
 #include <toml++/toml.h>
+
+#include "text/input_file.h"
+#include "text/quote.h"
 
 namespace {
 
@@ -56,42 +57,6 @@ struct SourceText {
         return text.substr(begin, end - begin);
     }
 };
-
-// Text from the file or the parser made fit for a one-line message: at most
-// limit characters (then "..."), a control character or a line break as
-// '?', and a character that is not printable as U+XXXX. Printable UTF-8
-// (the é of a key) shows as it stands.
-std::string Printable(std::string_view text, size_t limit) {
-    std::string shown;
-    size_t count = 0, i = 0;
-    while (i < text.size()) {
-        if (count == limit) return shown + "...";
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            shown += (c < 0x20 || c == 0x7f) ? '?' : static_cast<char>(c);
-            ++i;
-        } else {
-            size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-            if (i + length > text.size()) length = text.size() - i;
-            unsigned code = length == 1 ? c : c & (0x7F >> length);
-            for (size_t k = 1; k < length; ++k) code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-            // C1 controls, line and paragraph separators, invisible marks.
-            bool invisible = code < 0xA0 || code == 0xAD || (code >= 0x200B && code <= 0x200F) ||
-                             code == 0x2028 || code == 0x2029 || (code >= 0x202A && code <= 0x202E) ||
-                             (code >= 0x2060 && code <= 0x206F) || code == 0xFEFF || length == 1;
-            if (invisible) {
-                char buffer[16];
-                std::snprintf(buffer, sizeof buffer, "U+%04X", code);
-                shown += buffer;
-            } else {
-                shown.append(text.substr(i, length));
-            }
-            i += length;
-        }
-        ++count;
-    }
-    return shown;
-}
 
 // The longest key a message quotes.
 constexpr size_t kShownKeyLength = 60;
@@ -516,13 +481,7 @@ bool ReadLegFile(const std::string& path, LegDescription& leg, std::string& erro
 }
 
 bool ReadLegFile(const std::string& path, LegSetup& setup, std::string& error) {
-    // A FIFO with no writer would block the open for ever, a device would
-    // never end: only a regular file is a leg file.
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        error = path + ": cannot read the leg file: not a regular file";
-        return false;
-    }
+    if (RefuseSpecialFile(path, "leg file", error)) return false;
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) {
         error = path + ": cannot open the leg file: " + std::strerror(errno);

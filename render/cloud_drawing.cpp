@@ -13,18 +13,11 @@
 #include "render/leg.h"
 #include "kinematics/truncate.h"
 #include "platform/win32.h"
+#include "render/pixel_axis.h"
 
 namespace {
 
 const COLORREF kCloudColour = 0x142000;  // dark green
-
-// The pixel row or column of a model coordinate: the product and the sum
-// each rounded to float, then truncated.
-struct Axis {
-    float scale;
-    float origin;
-    int Pixel(float v) const { return TruncateToInt(v * scale + origin); }
-};
 
 #ifdef TAVRIN_CLOUD_SSE2
 static_assert(sizeof(D3DXVECTOR3) == 3 * sizeof(float), "points are packed x, y, z");
@@ -36,7 +29,7 @@ static_assert(sizeof(D3DXVECTOR3) == 3 * sizeof(float), "points are packed x, y,
 // TruncateToInt maps to INT_MIN), and a column is set when it differs from
 // the one left of it. Returns the first point it did not take; `previous`
 // is then the column of the point before it.
-size_t PlotFourAtATime(const D3DXVECTOR3* points, size_t i, size_t count, float y, int py, Axis x, int& previous,
+size_t PlotFourAtATime(const D3DXVECTOR3* points, size_t i, size_t count, float y, int py, PixelAxis x, int& previous,
                        HDC dc) {
     const __m128 rowY = _mm_set1_ps(y);
     const __m128 scale = _mm_set1_ps(x.scale);
@@ -74,7 +67,7 @@ void Leg::DrawWorkspace() {
     if (!workspaceReady) return;
     const D3DXVECTOR3* points = workspace.data();
     const size_t count = workspace.size();
-    const Axis across{scale.x, origin.x}, down{scale.y, origin.y};
+    const PixelAxis across{scale.x, origin.x}, down{scale.y, origin.y};
     const HDC dc = workspaceDC;
     for (size_t i = 0; i < count;) {
         const float y = points[i].y;

@@ -1,6 +1,7 @@
 #include "render/leg.h"
 
 #include "kinematics/ik_solver.h"
+#include "render/pixel_axis.h"
 
 void Leg::SetOrigin(D3DXVECTOR3 value) { origin = value; }
 void Leg::SetOrigin(float x, float y, float z) { origin = D3DXVECTOR3(x, y, z); }
@@ -29,6 +30,6 @@ void Leg::Solve() {
 void Leg::BuildJoints() {
     joints.clear();
     joints.push_back(rootOffset + origin);
-    joints.push_back(ComponentProduct(kneeOffset, scale) + origin);
-    joints.push_back(ComponentProduct(footOffset, scale) + origin);
+    joints.push_back(FramePoint(kneeOffset, scale, origin));
+    joints.push_back(FramePoint(footOffset, scale, origin));
 }

@@ -43,5 +43,7 @@ public:
 
     void DrawAxes();
     void DrawWorkspace();
+    // The same list, each point in the colour of its joint margin.
+    void DrawMarginWorkspace();
     void DrawLeg();
 };

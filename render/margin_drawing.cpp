@@ -4,7 +4,7 @@
 #include <climits>
 #include <string>
 
-#include "kinematics/truncate.h"
+#include "render/pixel_axis.h"
 #include "volume/margin_ramp.h"
 
 namespace {
@@ -45,9 +45,8 @@ void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>
         lowY = std::min(lowY, points[i].y);
         highY = std::max(highY, points[i].y);
     }
-    auto pixelOf = [&](const D3DXVECTOR3& p) {
-        return Pixel{TruncateToInt(p.x * scaleX + originX), TruncateToInt(p.y * scaleY + originY)};
-    };
+    const PixelAxis across{scaleX, originX}, down{scaleY, originY};
+    auto pixelOf = [&](const D3DXVECTOR3& p) { return Pixel{across.Pixel(p.x), down.Pixel(p.y)}; };
     const Pixel a = pixelOf(D3DXVECTOR3(lowX, lowY, 0)), b = pixelOf(D3DXVECTOR3(highX, highY, 0));
     const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
     const int top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);

@@ -8,14 +8,11 @@
 
 #include "controller/commands.h"
 #include "controller/serial_port.h"
+#include "tools/exit_status.h"
 #include "tools/ik_solve_line.h"
 #include "tools/ik_text.h"
 
 namespace {
-
-const int kNotDone = 1;
-const int kUsageError = 2;
-const int kOutOfRange = 3;
 
 // Long enough for any controller to answer at the lowest baud rate.
 const int kAnswerWaitMs = 300;
@@ -134,7 +131,7 @@ int Send(const LegSetup& setup, const ControllerSettings& settings, char** xyz) 
     std::string line = SolveLine(setup.leg, pose, IK.outOfRange);
     if (IK.outOfRange) {
         std::fputs((line + "\n").c_str(), stdout);
-        return kOutOfRange;
+        return kOutOfReach;
     }
     const std::string command = CommandFor(settings, setup.leg, pose);
     SerialPort port;

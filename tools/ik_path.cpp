@@ -7,17 +7,15 @@
 #include <cstring>
 
 #include "controller/commands.h"
-#include "footpath/output_buffer.h"
 #include "footpath/path_export.h"
-#include "footpath/path_sampler.h"
-#include "footpath/path_text.h"
+#include "footpath/path_sampling.h"
+#include "text/number_text.h"
+#include "text/output_buffer.h"
+#include "tools/exit_status.h"
 #include "tools/ik_text.h"
 
 namespace {
 
-const int kWriteError = 1;
-const int kInputError = 2;
-const int kOutOfReach = 3;
 const int kMaxStepMs = 3600000;
 const uint64_t kReportedSamples = 20;
 
@@ -61,36 +59,6 @@ private:
     std::string pathFile;
     uint64_t count = 0;
 };
-
-bool HasChannels(const LegDescription& leg) {
-    for (const auto& servo : leg.servos) {
-        if (servo && servo->channel) return true;
-    }
-    return false;
-}
-
-// One SSC-32 group move a sample, moving over the step to the sample's
-// pose. Before the path first comes within reach the leg is sent to where
-// it does; a path never within reach sends nothing.
-bool ExportSsc32(const std::string& pathFile, int stepMs, const LegDescription& leg, OutputBuffer& out,
-                 const UnreachableSink& unreachable, std::string& error) {
-    LegPose first;
-    bool found = false;
-    if (!FirstReachablePose(pathFile, stepMs, leg, first, found, error)) return false;
-    SolvedPath solved;
-    if (!solved.Open(pathFile, stepMs, leg, error)) return false;
-    SolvedSample sample;
-    for (;;) {
-        switch (solved.Next(sample, error)) {
-        case PathReader::Step::Row:
-            if (!sample.reachable) unreachable(sample);
-            if (found) out.Append(Ssc32GroupMove(ChannelPulses(leg, SentPose(sample, first)), stepMs));
-            break;
-        case PathReader::Step::End: return true;
-        case PathReader::Step::Error: return false;
-        }
-    }
-}
 
 }  // namespace
 
@@ -142,7 +110,7 @@ int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& o
     if (options.format == PathFormat::Ssc32 && !HasChannels(leg)) {
         std::fprintf(stderr, "tavrin-ik: --format ssc32 needs a leg file whose [servo.JOINT] sections give a "
                              "channel\n");
-        return kInputError;
+        return kUsageError;
     }
     // The whole file is checked before the first byte goes out, so that a
     // bad row is refused with nothing on standard output, and the header
@@ -151,7 +119,7 @@ int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& o
     std::string error;
     if (!ScanPath(options.pathFile, options.stepMs, span, error)) {
         std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
-        return kInputError;
+        return kUsageError;
     }
     ReachReport report(options.pathFile);
     UnreachableSink tell = [&](const SolvedSample& sample) { report.Tell(sample); };
@@ -170,7 +138,7 @@ int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& o
     if (!exported) {
         // The file changed between the check and the export.
         std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
-        return kInputError;
+        return kUsageError;
     }
     if (!written) return kWriteError;
     return unreachable > 0 ? kOutOfReach : 0;

@@ -6,7 +6,7 @@ namespace {
 
 // "servo":{"hip":{"deg":S,"us":P},...} for each joint with a servo section.
 std::string ServoFields(const LegDescription& leg, const LegPose& pose) {
-    const int angles[kJointCount] = {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
+    const std::array<int, kJointCount> angles = JointDegrees(pose);
     std::string text;
     for (int j = 0; j < kJointCount; ++j) {
         if (!leg.servos[j]) continue;

@@ -9,42 +9,32 @@
 
 #include "kinematics/grid.h"
 #include "tools/binary_output.h"
+#include "tools/exit_status.h"
 #include "tools/ik_text.h"
 #include "volume/cloud_writers.h"
 #include "volume/workspace_volume.h"
 
 namespace {
 
-const int kUsageError = 2;
-const int kWriteError = 1;
-
 enum class Format { kCount, kPly, kCsv };
 
-// The step as a double, read with the same grammar as every other number.
+// The step as a double, read with the same grammar as every other number
+// and, like every other, refused beyond the float range.
 bool ParseStep(const char* text, double& step, std::string& error) {
+    const char* end = text + std::strlen(text);
     float asFloat = 0;
-    if (ParseFloat(text, asFloat) == Parsed::NotANumber) {
-        error = "--step is not a finite number: " + Quote(text);
-        return false;
+    switch (ReadFloatText(text, end, asFloat)) {
+    case NumberText::Number: break;
+    case NumberText::OutOfRange: error = "--step is beyond the float range: " + Quote(text); return false;
+    case NumberText::NotANumber:
+    case NumberText::NotFinite: error = "--step is not a finite number: " + Quote(text); return false;
     }
-    // The grammar is checked; strtod gives a step beyond the double range as
-    // infinite and one below it as 0.
-    step = std::strtod(text, nullptr);
-    if (!std::isfinite(step)) {
-        error = "--step is not a finite number: " + Quote(text);
-        return false;
-    }
+    ReadDoubleText(text, end, step);
     if (!(step > 0)) {
         error = "--step must be above 0: " + Quote(text);
         return false;
     }
     return true;
-}
-
-std::string DoubleText(double value) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 int Count(const LegDescription& leg, const std::vector<float>& grid, double step, bool margins) {

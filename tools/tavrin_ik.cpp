@@ -17,6 +17,7 @@
 #include "kinematics/leg_description.h"
 #include "kinematics/sweep.h"
 #include "legfile/leg_file.h"
+#include "tools/exit_status.h"
 #include "tools/ik_controller.h"
 #include "tools/ik_path.h"
 #include "tools/ik_solve_line.h"
@@ -77,8 +78,6 @@ const char kUsage[] =
     "port that cannot be opened, 3 send's target is out of range, or a path\n"
     "sample out of reach.\n";
 
-const int kWriteError = 1;
-const int kUsageError = 2;
 
 // One line naming what is wrong; the whole usage is a --help away.
 int UsageError(const std::string& message) {

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "text/number_text.h"
 #include "volume/margin_ramp.h"
 
 namespace {
@@ -13,10 +14,6 @@ char* PutFloat(char* at, float v) {
     std::memcpy(&bits, &v, sizeof bits);
     for (int k = 0; k < 4; ++k) *at++ = static_cast<char>(bits >> (8 * k) & 0xff);
     return at;
-}
-
-char* PutFloatText(char* at, float v) {
-    return std::to_chars(at, at + 32, v).ptr;
 }
 
 bool WriteAll(FILE* out, const std::string& bytes) {
@@ -67,11 +64,11 @@ bool CsvWriter::TakeSlice(float z, const PointList& points, const std::vector<ui
     buffer_.resize(points.size() * 56 + 64);
     char* at = &buffer_[0];
     char zText[32];
-    const size_t zLength = static_cast<size_t>(PutFloatText(zText, z) - zText);
+    const size_t zLength = static_cast<size_t>(WriteFloatText(zText, z) - zText);
     for (size_t i = 0; i < points.size(); ++i) {
-        at = PutFloatText(at, points[i].x);
+        at = WriteFloatText(at, points[i].x);
         *at++ = ',';
-        at = PutFloatText(at, points[i].y);
+        at = WriteFloatText(at, points[i].y);
         *at++ = ',';
         std::memcpy(at, zText, zLength);
         at += zLength;

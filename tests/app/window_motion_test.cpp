@@ -11,15 +11,15 @@
 #include <thread>
 #include <vector>
 
-#include "app_fixture.h"
 #include "app/leg_output.h"
 #include "app/title.h"
+#include "app_fixture.h"
 #include "controller/commands.h"
-#include "footpath/path_reader.h"
+#include "fake_controller.h"
+#include "footpath/path_file.h"
 #include "kinematics/grid.h"
 #include "kinematics/sweep.h"
 #include "render/margin_drawing.h"
-#include "fake_controller.h"
 #include "tests/support/pixels.h"
 #include "tests/support/scratch_file.h"
 #include "volume/margin.h"

@@ -15,8 +15,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "footpath/path_reader.h"
-#include "footpath/path_writer.h"
+#include "footpath/path_file.h"
 #include "temp_files.h"
 
 namespace {

@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "footpath/path_player.h"
-#include "footpath/path_reader.h"
-#include "footpath/path_recorder.h"
-#include "footpath/path_sampler.h"
-#include "footpath/path_writer.h"
+#include "footpath/path_file.h"
+#include "footpath/path_motion.h"
+#include "footpath/path_sampling.h"
 #include "temp_files.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "footpath/path_sampler.h"
+#include "footpath/path_sampling.h"
 #include "temp_files.h"
 
 namespace {

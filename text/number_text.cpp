@@ -1,4 +1,4 @@
-#include "footpath/path_text.h"
+#include "text/number_text.h"
 
 #include <cctype>
 #include <charconv>
@@ -31,7 +31,7 @@ NumberText ReadText(const char* begin, const char* end, Number& value) {
     }
     if (result.ec == std::errc::result_out_of_range) {
         // A well-formed number: only its size is left to tell. strtold
-        // needs a terminated copy, and the cell is short.
+        // needs a terminated copy.
         std::string copy(start, end);
         long double wide = std::strtold(copy.c_str(), nullptr);
         if (std::fabs(wide) > std::numeric_limits<Number>::max()) return NumberText::OutOfRange;
@@ -54,21 +54,26 @@ NumberText ReadDoubleText(const char* begin, const char* end, double& value) {
     return ReadText(begin, end, value);
 }
 
+NumberText ReadFloatText(const std::string& text, float& value) {
+    return ReadText(text.data(), text.data() + text.size(), value);
+}
+
 char* WriteFloatText(char* out, float value) {
-    return std::to_chars(out, out + 32, value).ptr;
+    return std::to_chars(out, out + kNumberTextRoom, value).ptr;
 }
 
 char* WriteDoubleText(char* out, double value) {
-    return std::to_chars(out, out + 32, value).ptr;
+    return std::to_chars(out, out + kNumberTextRoom, value).ptr;
 }
 
-std::string QuoteCell(const char* begin, const char* end) {
-    const std::ptrdiff_t limit = 40;
-    bool cut = end - begin > limit;
-    if (cut) end = begin + limit;
-    std::string quoted = "'";
-    for (const char* p = begin; p != end; ++p) {
-        quoted += (static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f) ? '?' : *p;
-    }
-    return quoted + (cut ? "...'" : "'");
+std::string FloatText(float value) {
+    if (!std::isfinite(value)) return "null";
+    char buffer[kNumberTextRoom];
+    return std::string(buffer, WriteFloatText(buffer, value));
+}
+
+std::string DoubleText(double value) {
+    if (!std::isfinite(value)) return "null";
+    char buffer[kNumberTextRoom];
+    return std::string(buffer, WriteDoubleText(buffer, value));
 }

@@ -1,11 +1,53 @@
-#include "footpath/path_reader.h"
+#include "footpath/path_file.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
-#include "footpath/path_text.h"
+#include "text/input_file.h"
+#include "text/number_text.h"
+#include "text/quote.h"
+
+namespace {
+
+// The characters from begin to end, as a message quotes them.
+std::string_view Span(const char* begin, const char* end) {
+    return std::string_view(begin, static_cast<size_t>(end - begin));
+}
+
+// The double result can land a double rounding beyond the nearer end; held
+// between the ends it also stays within the float range.
+float Along(float a, float b, double f) {
+    double from = a;
+    double to = b;
+    double point = from + (to - from) * f;
+    return static_cast<float>(std::clamp(point, std::min(from, to), std::max(from, to)));
+}
+
+}  // namespace
+
+PathRow PointBetween(const PathRow& a, const PathRow& b, double t) {
+    if (t >= b.tMs || b.tMs <= a.tMs) {
+        PathRow end = b;
+        end.tMs = t;
+        return end;
+    }
+    if (t <= a.tMs) {
+        PathRow start = a;
+        start.tMs = t;
+        return start;
+    }
+    double f = (t - a.tMs) / (b.tMs - a.tMs);
+    PathRow point;
+    point.tMs = t;
+    point.x = Along(a.x, b.x, f);
+    point.y = Along(a.y, b.y, f);
+    point.z = Along(a.z, b.z, f);
+    return point;
+}
 
 namespace {
 
@@ -45,10 +87,6 @@ bool SplitCells(const char* begin, const char* end, const char* cells[][2], int&
     return count == kColumnCount;
 }
 
-std::string TimeText(double t) {
-    char text[32];
-    return std::string(text, WriteDoubleText(text, t));
-}
 
 }  // namespace
 
@@ -94,14 +132,8 @@ PathReader::Line PathReader::NextLine(const char*& begin, const char*& end) {
 
 bool PathReader::Open(const std::string& path, std::string& error) {
     name = path;
-    // A FIFO with no writer would block the open for ever, a device would
-    // never end, and a path is read more than once. (A folder opens and then
-    // fails to read, which says so.)
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
-        error = path + ": cannot read the path file: not a regular file";
-        return false;
-    }
+    // A path is read more than once: only a file that stays will do.
+    if (RefuseSpecialFile(path, "path file", error)) return false;
     file = std::fopen(path.c_str(), "rb");
     if (!file) {
         error = path + ": cannot open the path file: " + std::strerror(errno);
@@ -128,7 +160,7 @@ bool PathReader::Open(const std::string& path, std::string& error) {
         complete = static_cast<size_t>(cells[i][1] - cells[i][0]) == std::strlen(kColumns[i]) &&
                    std::memcmp(cells[i][0], kColumns[i], std::strlen(kColumns[i])) == 0;
     }
-    if (!complete) return Fail(error, "the header must begin t_ms,x,y,z, not " + QuoteCell(begin, end));
+    if (!complete) return Fail(error, "the header must begin t_ms,x,y,z, not " + Quote(Span(begin, end)));
     return true;
 }
 
@@ -167,20 +199,20 @@ PathReader::Step PathReader::Next(PathRow& row, std::string& error) {
         case NumberText::OutOfRange: problem = " is beyond the float range: "; break;
         }
         if (problem) {
-            Fail(error, kColumns[i] + std::string(problem) + QuoteCell(cells[i][0], cells[i][1]));
+            Fail(error, kColumns[i] + std::string(problem) + Quote(Span(cells[i][0], cells[i][1])));
             return Step::Error;
         }
     }
     if (read.tMs < 0) {
-        Fail(error, "t_ms is negative: " + QuoteCell(cells[0][0], cells[0][1]));
+        Fail(error, "t_ms is negative: " + Quote(Span(cells[0][0], cells[0][1])));
         return Step::Error;
     }
     if (read.tMs > kMaxPathMs) {
-        Fail(error, "t_ms is beyond 2^53: " + QuoteCell(cells[0][0], cells[0][1]));
+        Fail(error, "t_ms is beyond 2^53: " + Quote(Span(cells[0][0], cells[0][1])));
         return Step::Error;
     }
     if (haveRow && read.tMs < lastTime) {
-        Fail(error, "the time goes back: " + TimeText(read.tMs) + " after " + TimeText(lastTime));
+        Fail(error, "the time goes back: " + DoubleText(read.tMs) + " after " + DoubleText(lastTime));
         return Step::Error;
     }
     haveRow = true;
@@ -207,4 +239,63 @@ bool ReadPathFile(const std::string& path, std::vector<PathRow>& rows, std::stri
             return true;
         }
     }
+}
+
+char* WritePathRowText(char* out, const PathRow& row) {
+    out = WriteDoubleText(out, row.tMs);
+    *out++ = ',';
+    out = WriteFloatText(out, row.x);
+    *out++ = ',';
+    out = WriteFloatText(out, row.y);
+    *out++ = ',';
+    out = WriteFloatText(out, row.z);
+    *out++ = '\n';
+    return out;
+}
+
+bool WritePathFile(const std::string& path, const std::vector<PathRow>& rows, std::string& error) {
+    const std::string temporary = path + ".part";
+    auto fail = [&](const std::string& what, int code) {
+        error = path + ": cannot write the path file: " + what + (code ? std::string(": ") + std::strerror(code) : "");
+        return false;
+    };
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) return fail("cannot create " + temporary, errno);
+    bool written = std::fputs("t_ms,x,y,z\n", file) >= 0;
+    char line[128];
+    for (size_t i = 0; written && i < rows.size(); ++i) {
+        size_t length = static_cast<size_t>(WritePathRowText(line, rows[i]) - line);
+        written = std::fwrite(line, 1, length, file) == length;
+    }
+    int code = written ? 0 : errno;
+    if (std::fflush(file) != 0 && written) {
+        written = false;
+        code = errno;
+    }
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        code = errno;
+    }
+    std::error_code ignored;
+    if (!written) {
+        std::filesystem::remove(temporary, ignored);
+        return fail("writing " + temporary, code);
+    }
+    // filesystem's rename replaces an existing file on Windows as well,
+    // where std::rename refuses to.
+    std::error_code renamed;
+    std::filesystem::rename(temporary, path, renamed);
+    if (renamed) {
+        std::filesystem::remove(temporary, ignored);
+        error = path + ": cannot write the path file: renaming " + temporary + ": " + renamed.message();
+        return false;
+    }
+    return true;
+}
+
+std::string DefaultPathFileName(const std::tm& local) {
+    char name[128];
+    std::snprintf(name, sizeof name, "tavrin-path-%04d%02d%02d-%02d%02d%02d.csv", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return name;
 }

@@ -1,7 +1,28 @@
-#include "footpath/path_player.h"
+#include "footpath/path_motion.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+
+void PathRecorder::Start(D3DXVECTOR3 target, int64_t nowMs) {
+    recording = true;
+    startMs = nowMs;
+    rows.clear();
+    rows.push_back(PathRow{0, target.x, target.y, target.z});
+}
+
+void PathRecorder::Add(D3DXVECTOR3 target, int64_t nowMs) {
+    if (!recording) return;
+    double t = std::max(static_cast<double>(nowMs - startMs), rows.back().tMs);
+    rows.push_back(PathRow{t, target.x, target.y, target.z});
+}
+
+void PathRecorder::Stop(int64_t nowMs) {
+    if (!recording) return;
+    PathRow last = rows.back();
+    if (static_cast<double>(nowMs - startMs) > last.tMs) Add(last.Target(), nowMs);
+    recording = false;
+}
 
 void PathPlayer::Load(std::vector<PathRow> loaded) {
     rows = std::move(loaded);

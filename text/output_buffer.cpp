@@ -1,8 +1,8 @@
-#include "footpath/output_buffer.h"
+#include "text/output_buffer.h"
 
 #include <charconv>
 
-#include "footpath/path_text.h"
+#include "text/number_text.h"
 
 void OutputBuffer::Write(const char* data, size_t length) {
     if (failed || length == 0) return;

@@ -17,10 +17,10 @@
 
 #include "tests/support/tool_run.h"
 
-#include "footpath/path_sampler.h"
+#include "footpath/path_sampling.h"
 #include "kinematics/leg_description.h"
 #include "legfile/leg_file.h"
-#include "temp_files.h"
+#include "tests/footpath/temp_files.h"
 
 namespace {
 
