@@ -12,19 +12,23 @@ int JointAngle(const LegPose& pose, int joint) {
 
 // Runs every sample of the path through visit; false for a row that went
 // bad since the caller's scan.
+// Stops at the first write that fails, with true: the caller reports the
+// failed output, and solving on for an output that takes nothing would run
+// for as long as the whole path.
 template <typename Visit>
-bool EachSample(const std::string& pathFile, int stepMs, const LegDescription& leg, std::string& error,
-                Visit visit) {
+bool EachSample(const std::string& pathFile, int stepMs, const LegDescription& leg, const OutputBuffer& out,
+                std::string& error, Visit visit) {
     SolvedPath solved;
     if (!solved.Open(pathFile, stepMs, leg, error)) return false;
     SolvedSample sample;
-    for (;;) {
+    while (!out.Failed()) {
         switch (solved.Next(sample, error)) {
         case PathReader::Step::Row: visit(sample); break;
         case PathReader::Step::End: return true;
         case PathReader::Step::Error: return false;
         }
     }
+    return true;
 }
 
 std::string Upper(const char* name) {
@@ -58,7 +62,7 @@ bool ExportPathCsv(const std::string& pathFile, int stepMs, const LegDescription
         out.Append("_us");
     }
     out.Append('\n');
-    return EachSample(pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
+    return EachSample(pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
         if (!sample.reachable && unreachable) unreachable(sample);
         out.AppendDouble(sample.target.tMs);
         out.Append(',');
@@ -129,7 +133,7 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
 
         out.Append(std::string("\n/* Pulse widths in microseconds, one row a sample. */\nstatic const ") + pulseType +
                    " tavrin_path_us[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_SERVOS] = {\n");
-        bool ok = EachSample(sources.pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
+        bool ok = EachSample(sources.pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
             if (!sample.reachable && unreachable) unreachable(sample);
             const char* separator = "    {";
             for (int j = 0; j < kJointCount; ++j) {
@@ -148,7 +152,7 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
                "static const uint16_t tavrin_path_deg[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_JOINTS] = {\n");
     // The pulse pass above has told of every unreachable sample already.
     UnreachableSink tell = servoCount > 0 ? UnreachableSink() : unreachable;
-    bool ok = EachSample(sources.pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
+    bool ok = EachSample(sources.pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
         if (!sample.reachable && tell) tell(sample);
         for (int j = 0; j < kJointCount; ++j) {
             out.Append(j == 0 ? "    {" : ",");
@@ -159,7 +163,7 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
     if (!ok) return false;
     out.Append("};\n\n/* 1 where the leg reaches the sample's target, 0 where it holds a pose. */\n"
                "static const uint8_t tavrin_path_reachable[TAVRIN_PATH_SAMPLES] = {\n");
-    ok = EachSample(sources.pathFile, stepMs, leg, error, [&](const SolvedSample& sample) {
+    ok = EachSample(sources.pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
         out.Append(sample.reachable ? "    1,\n" : "    0,\n", 7);
     });
     if (!ok) return false;
@@ -187,17 +191,8 @@ bool ExportSsc32(const std::string& pathFile, int stepMs, const LegDescription& 
     LegPose first;
     bool found = false;
     if (!FirstReachablePose(pathFile, stepMs, leg, first, found, error)) return false;
-    SolvedPath solved;
-    if (!solved.Open(pathFile, stepMs, leg, error)) return false;
-    SolvedSample sample;
-    for (;;) {
-        switch (solved.Next(sample, error)) {
-        case PathReader::Step::Row:
-            if (!sample.reachable) unreachable(sample);
-            if (found) out.Append(Ssc32GroupMove(ChannelPulses(leg, SentPose(sample, first)), stepMs));
-            break;
-        case PathReader::Step::End: return true;
-        case PathReader::Step::Error: return false;
-        }
-    }
+    return EachSample(pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
+        if (!sample.reachable) unreachable(sample);
+        if (found) out.Append(Ssc32GroupMove(ChannelPulses(leg, SentPose(sample, first)), stepMs));
+    });
 }

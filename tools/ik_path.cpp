@@ -13,11 +13,15 @@
 #include "text/output_buffer.h"
 #include "tools/exit_status.h"
 #include "tools/ik_text.h"
+#include "tools/large_output.h"
 
 namespace {
 
 const int kMaxStepMs = 3600000;
 const uint64_t kReportedSamples = 20;
+// A million samples of three joints and their pulses is some 12 MB of
+// flash: more than the largest hobby boards hold.
+const uint64_t kMostHeaderSamples = 1000000;
 
 bool ParseStep(const char* text, int& stepMs) {
     char* end = nullptr;
@@ -60,6 +64,36 @@ private:
     uint64_t count = 0;
 };
 
+// How long a sample's line is, about: the time and target, the angles and
+// each servo's pulse for CSV; a group move of every channel for SSC-32.
+double BytesPerSample(const LegDescription& leg, PathFormat format) {
+    int servos = 0;
+    for (const auto& servo : leg.servos) servos += servo ? 1 : 0;
+    switch (format) {
+    case PathFormat::Csv: return 44 + 6.0 * servos;
+    case PathFormat::Ssc32: return 8 + 9.0 * servos;
+    case PathFormat::Header: return 14 + 6.0 * servos;
+    }
+    return 0;
+}
+
+// The export is sized before anything is written. A header past what any
+// board's flash holds is refused outright.
+bool SizeAllowed(const LegDescription& leg, const PathOptions& options, const PathSpan& span) {
+    if (options.format == PathFormat::Header && span.samples > kMostHeaderSamples) {
+        std::fprintf(stderr, "tavrin-ik: %s gives %llu samples; a header holds at most %llu, more than any board's "
+                             "flash takes (a larger --step gives fewer)\n",
+                     options.pathFile.c_str(), static_cast<unsigned long long>(span.samples),
+                     static_cast<unsigned long long>(kMostHeaderSamples));
+        return false;
+    }
+    const std::string refusal =
+        LargeOutputRefusal(span.samples, "samples", BytesPerSample(leg, options.format), options.yesLarge);
+    if (refusal.empty()) return true;
+    std::fprintf(stderr, "tavrin-ik: %s: %s\n", options.pathFile.c_str(), refusal.c_str());
+    return false;
+}
+
 }  // namespace
 
 bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& error) {
@@ -88,6 +122,8 @@ bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& 
                 error = "--format takes csv, ssc32 or header, not " + Quote(value);
                 return false;
             }
+        } else if (arg == kYesLargeOption) {
+            options.yesLarge = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option: " + Quote(argv[i]);
             return false;
@@ -121,6 +157,7 @@ int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& o
         std::fprintf(stderr, "tavrin-ik: %s\n", error.c_str());
         return kUsageError;
     }
+    if (!SizeAllowed(leg, options, span)) return kUsageError;
     ReachReport report(options.pathFile);
     UnreachableSink tell = [&](const SolvedSample& sample) { report.Tell(sample); };
     OutputBuffer out(stdout);

@@ -12,10 +12,11 @@ struct PathOptions {
     std::string pathFile;
     int stepMs = 20;
     PathFormat format = PathFormat::Csv;
+    bool yesLarge = false;   // --yes-large: write an output past the sane size
 };
 
-// The arguments after "path": PATHFILE [--step MS] [--format csv|ssc32|header],
-// options in any order. False with a one-line error.
+// The arguments after "path": PATHFILE [--step MS] [--format csv|ssc32|header]
+// [--yes-large], options in any order. False with a one-line error.
 bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& error);
 
 // Writes the export to standard output and returns the exit status: 0 done,

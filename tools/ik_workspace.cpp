@@ -11,6 +11,7 @@
 #include "tools/binary_output.h"
 #include "tools/exit_status.h"
 #include "tools/ik_text.h"
+#include "tools/large_output.h"
 #include "volume/cloud_writers.h"
 #include "volume/workspace_volume.h"
 
@@ -56,9 +57,19 @@ int Count(const LegDescription& leg, const std::vector<float>& grid, double step
     return 0;
 }
 
-int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double step, Format format, bool margins) {
+int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double step, Format format, bool margins,
+               bool yesLarge, std::string& error) {
     VolumeOptions options;
     options.margins = margins;
+    // The cloud is sized before it is written (and the PLY header states
+    // the vertex count, while stdout may be a pipe that cannot be rewound to
+    // patch it): count first, at a fraction of the cost.
+    const uint64_t vertices = CountVolume(leg, grid, VolumeOptions{}).points;
+    // A PLY vertex is three floats and the margin byte; a CSV row about two
+    // short numbers a column.
+    const double bytesPerVertex = format == Format::kCsv ? (margins ? 28 : 24) : (margins ? 13 : 12);
+    error = LargeOutputRefusal(vertices, "vertices", bytesPerVertex, yesLarge);
+    if (!error.empty()) return kUsageError;
     if (format == Format::kCsv) {
         CsvWriter csv(stdout, margins);
         SweepVolume(leg, grid, options, csv);
@@ -66,9 +77,6 @@ int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double
     }
     // The cloud is bytes: no line-end translation on the way out.
     UseBinaryStandardOutput();
-    // The header states the vertex count, and stdout may be a pipe that
-    // cannot be rewound to patch it: count first, at a fraction of the cost.
-    const uint64_t vertices = CountVolume(leg, grid, VolumeOptions{}).points;
     const std::string comment = "tavrin-ik workspace: leg " + std::to_string(leg.upper) + "/" +
                                 std::to_string(leg.lower) + ", step " + DoubleText(step) +
                                 ", model units with y pointing down";
@@ -82,6 +90,7 @@ int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double
 int Workspace(const LegDescription& leg, int argc, char** argv, std::string& error) {
     Format format = Format::kCount;
     bool margins = false;
+    bool yesLarge = false;
     bool haveStep = false;
     double step = 0;
     for (int i = 0; i < argc; ++i) {
@@ -105,6 +114,8 @@ int Workspace(const LegDescription& leg, int argc, char** argv, std::string& err
             }
         } else if (arg == "--margin") {
             margins = true;
+        } else if (arg == kYesLargeOption) {
+            yesLarge = true;
         } else if (arg.compare(0, 1, "-") == 0) {
             error = "unknown option: " + Quote(argv[i]);
             return kUsageError;
@@ -122,5 +133,5 @@ int Workspace(const LegDescription& leg, int argc, char** argv, std::string& err
         return kUsageError;
     }
     if (format == Format::kCount) return Count(leg, grid, step, margins);
-    return WriteCloud(leg, grid, step, format, margins);
+    return WriteCloud(leg, grid, step, format, margins, yesLarge, error);
 }

@@ -7,6 +7,7 @@
 //   tavrin-ik --leg FILE [--port PATH] probe        whether the controller answers
 //   tavrin-ik [--leg FILE] workspace [...]      the whole 3-D workspace (ik_workspace.h)
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,9 +32,11 @@ const char kUsage[] =
     "       tavrin-ik [--leg FILE] sweep Z\n"
     "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
     "       tavrin-ik [--leg FILE] path PATHFILE [--step MS] [--format csv|ssc32|header]\n"
+    "                 [--yes-large]\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
     "       tavrin-ik [--leg FILE] workspace [--step S] [--format count|ply|csv] [--margin]\n"
+    "                 [--yes-large]\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
@@ -68,6 +71,10 @@ const char kUsage[] =
     "       ranges, servos; see legs/example.toml); without it the default leg:\n"
     "       upper 10, lower 15, every joint 0..180.\n"
     "--port PATH, --baud RATE  the port and baud rate instead of the leg file's.\n"
+    "--yes-large  writes a path or cloud of more than 100000000 samples or\n"
+    "       vertices, or about 2 GB; without it such an output is refused with its\n"
+    "       count and size before anything is written. A header holds at most\n"
+    "       1000000 samples.\n"
     "\n"
     "Numbers are read as the nearest 32-bit float; one beyond the float range is\n"
     "refused. Floats are written in the shortest text that reads back the same,\n"
@@ -196,5 +203,10 @@ int FinishOutput(int status) {
 }
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A reader that goes away is a failed write like any other: status 1
+    // and one line, never death by a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     return FinishOutput(Run(argc, argv));
 }

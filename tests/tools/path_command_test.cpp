@@ -349,6 +349,54 @@ TEST(PathCommandTest, FailedWriteExitsWithOne) {
     }
 }
 
+// An output that fails stops the export at once, however long the path: a
+// full disk, or a reader that went away (no death by SIGPIPE). The path is
+// some 4 x 10^8 samples, minutes of solving; `timeout` ends a tool that
+// keeps going with status 124.
+TEST(PathCommandTest, AnExportStopsAtTheFirstFailedWrite) {
+    std::string leg = WriteTempFile("leg.toml", kChannelLeg);
+    std::string huge = WriteTempFile("huge.csv", "t_ms,x,y,z\n0,10,15,5\n8500000000,10,15,0\n");
+    for (const char* format : {"csv", "ssc32"}) {
+        const std::string command = "timeout 20 '" TAVRIN_IK_PATH "' --leg " + Quoted(leg) + " path " + Quoted(huge) +
+                                    " --yes-large --format " + format;
+        ToolRun full = RunShell(command + " >/dev/full");
+        EXPECT_EQ(1, full.status) << format;
+        EXPECT_EQ("tavrin-ik: cannot write the output: No space left on device\n", full.err) << format;
+        ToolRun closed = RunShell("{ { " + command + "; echo \"status $?\" >&2; } | head -c 1 >/dev/null; }");
+        EXPECT_EQ("tavrin-ik: cannot write the output: Broken pipe\nstatus 1\n", closed.err) << format;
+    }
+}
+
+// An output past a sane size is refused before anything is written, with
+// its count and size and the option that allows it; a header past what any
+// board holds is refused outright.
+TEST(PathCommandTest, AnOutputPastASaneSizeIsRefusedUnlessAskedFor) {
+    std::string leg = WriteTempFile("leg.toml", kChannelLeg);
+    // A typo: one zero too many in the last time.
+    std::string typo = WriteTempFile("typo.csv", "t_ms,x,y,z\n0,10,15,5\n1000,10,15,0\n85000000000,10,15,0\n");
+    const struct {
+        const char* args;
+        const char* message;
+    } rows[] = {
+        {" --format csv", ": the output would be 4250000001 samples, about 264 GB; above 100000000 samples or "
+                          "2 GB, --yes-large writes it"},
+        {" --format ssc32", ": the output would be 4250000001 samples, about 149 GB; above 100000000 samples or "
+                            "2 GB, --yes-large writes it"},
+        {" --format header --yes-large", " gives 4250000001 samples; a header holds at most 1000000, more than "
+                                         "any board's flash takes (a larger --step gives fewer)"},
+    };
+    for (const auto& r : rows) {
+        ToolRun run = RunTool("--leg " + Quoted(leg) + " path " + Quoted(typo) + r.args);
+        EXPECT_EQ(2, run.status) << r.args;
+        EXPECT_EQ("", run.out) << r.args;
+        EXPECT_EQ("tavrin-ik: " + typo + r.message + "\n", run.err) << r.args;
+    }
+    // Just under the size, nothing is asked: 2 GB of CSV at 62 bytes a sample.
+    std::string fits = WriteTempFile("fits.csv", "t_ms,x,y,z\n0,10,15,5\n600000000,10,15,0\n");
+    ToolRun run = RunShell("'" TAVRIN_IK_PATH "' --leg " + Quoted(leg) + " path " + Quoted(fits) + " | head -c 1");
+    EXPECT_EQ("t", run.out);
+}
+
 // The peak resident memory of the tool on a path, in KiB.
 long PeakMemoryKiB(const std::string& pathFile, int& status) {
     pid_t child = fork();

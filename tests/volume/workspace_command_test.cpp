@@ -186,6 +186,10 @@ TEST(WorkspaceCommandTest, BadArgumentsGiveOneLineAndTwo) {
         {"workspace --step inf", "--step is not a finite number: 'inf'"},
         {"workspace --step 1e999", "--step is beyond the float range: '1e999'"},
         {"workspace --step 1e39", "--step is beyond the float range: '1e39'"},
+        {"workspace --step 0.05 --format ply", "the output would be 262537785 vertices, about 3.15 GB; above "
+                                               "100000000 vertices or 2 GB, --yes-large writes it"},
+        {"workspace --step 0.05 --format csv --margin", "the output would be 262537785 vertices, about 7.35 GB; "
+                                                        "above 100000000 vertices or 2 GB, --yes-large writes it"},
         {"workspace --step ten", "--step is not a finite number: 'ten'"},
         {"workspace --step", "--step needs a value"},
         {"workspace --step 0.01", "--step 0.01 is too small: the grid would exceed 4096 samples a side"},
