@@ -51,6 +51,7 @@ struct AppState {
     PathRecorder recorder;
     PathPlayer player;
     std::string recordFile;           // where R saves; empty: a dated name
+    bool recordingUnsaved = false;    // the kept recording's save failed
     std::string pathNote;             // what the title says of it: "recording", "saved ..."
 
     // Milliseconds on the program's clock: GetTickCount unless a test

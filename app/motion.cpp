@@ -1,5 +1,7 @@
 #include "app/motion.h"
 
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "footpath/path_file.h"
@@ -12,28 +14,68 @@ std::string FileForRecording(const AppState& state) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     if (const std::tm* found = std::localtime(&now)) local = *found;
-    return DefaultPathFileName(local);
+    return UnusedPathFileName(local);
+}
+
+// Saves the kept recording; on failure the rows stay, and the title says
+// how to try again or let them go.
+bool SaveRecording(AppState& state, std::string& file) {
+    file = FileForRecording(state);
+    std::string error;
+    const size_t rows = state.recorder.Rows().size();
+    if (WritePathFile(file, state.recorder.Rows(), error)) {
+        state.recordingUnsaved = false;
+        state.pathNote = "saved " + file + " (" + std::to_string(rows) + " rows)";
+        return true;
+    }
+    state.recordingUnsaved = true;
+    state.pathNote = "not saved: " + error + "; R tries again, Backspace discards";
+    return false;
 }
 
 }  // namespace
 
 void ToggleRecording(AppState& state) {
     const int64_t now = state.Now();
-    if (!state.recorder.Recording()) {
-        state.player.Stop();
-        state.recorder.Start(state.target, now);
-        state.pathNote = "recording";
+    if (state.recorder.Recording()) {
+        state.recorder.Stop(now);
+        std::string file;
+        SaveRecording(state, file);
         return;
     }
-    state.recorder.Stop(now);
-    const std::string file = FileForRecording(state);
-    std::string error;
-    const size_t rows = state.recorder.Rows().size();
-    if (WritePathFile(file, state.recorder.Rows(), error)) {
-        state.pathNote = "saved " + file + " (" + std::to_string(rows) + " rows)";
+    // A recording that could not be saved is never dropped by starting
+    // another: R tries the save again.
+    if (state.recordingUnsaved) {
+        std::string file;
+        SaveRecording(state, file);
+        return;
+    }
+    state.player.Stop();
+    state.recorder.Start(state.target, now);
+    state.pathNote = "recording";
+}
+
+void DiscardRecording(AppState& state) {
+    if (!state.recordingUnsaved || state.recorder.Recording()) return;
+    state.recordingUnsaved = false;
+    state.pathNote = "recording discarded";
+}
+
+void SaveRecordingAtExit(AppState& state) {
+    if (state.recorder.Recording()) {
+        state.recorder.Stop(state.Now());
+    } else if (!state.recordingUnsaved) {
+        return;
+    }
+    const std::string rows = std::to_string(state.recorder.Rows().size());
+    std::string file;
+    // Closing the window is no time to lose what was recorded: it is saved,
+    // and standard error says where (or why not).
+    if (SaveRecording(state, file)) {
+        std::fprintf(stderr, "tavrin: the recording was saved to %s (%s rows)\n", file.c_str(), rows.c_str());
     } else {
-        // The rows stay in memory: P still plays them, R again saves anew.
-        state.pathNote = "not saved: " + error;
+        std::fprintf(stderr, "tavrin: the recording could not be saved: %s\n",
+                     state.pathNote.substr(std::strlen("not saved: ")).c_str());
     }
 }
 
@@ -44,7 +86,10 @@ void RecordTarget(AppState& state) {
 void StartPlayback(AppState& state) {
     if (state.recorder.Recording()) return;
     if (!state.recorder.Rows().empty()) state.player.Load(state.recorder.Rows());
-    if (!state.player.Loaded()) return;
+    if (!state.player.Loaded()) {
+        state.pathNote = "nothing to play: R records, --play FILE loads a path";
+        return;
+    }
     state.player.Start(state.Now());
     state.pathNote = "playing";
 }

@@ -9,12 +9,20 @@
 
 #include "app/app_state.h"
 
-// R: starts a recording, or stops the one running and saves it.
+// R: starts a recording, or stops the one running and saves it. A
+// recording whose save failed is kept: R then tries the save again, and a
+// new recording starts only once it is saved or discarded.
 void ToggleRecording(AppState& state);
+// Backspace: lets a recording that could not be saved go.
+void DiscardRecording(AppState& state);
+// The window closes: a recording running or kept unsaved is saved, and
+// standard error says where.
+void SaveRecordingAtExit(AppState& state);
 // A requested target change, for the recording when one runs.
 void RecordTarget(AppState& state);
 
-// P: plays the last recording, or else the --play path.
+// P: plays the last recording, or else the --play path; with neither the
+// title says so.
 void StartPlayback(AppState& state);
 // Any key or button during playback ends it where it is.
 void StopPlayback(AppState& state);

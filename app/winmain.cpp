@@ -158,6 +158,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     ShowWindow(app.hWnd, showCommand);
     UpdateWindow(app.hWnd);
     RunMessageLoop();
+    SaveRecordingAtExit(app);
     CloseController(app);
     // The buffers' failure messages end no line; make sure they are out.
     std::fflush(stdout);

@@ -20,6 +20,7 @@ const int kAngleKey = 'A';
 const int kMarginKey = 'M';
 const int kRecordKey = 'R';
 const int kPlayKey = 'P';
+const int kDiscardKey = VK_BACK;
 // A playing path moves the target at most once a frame of a 60 Hz screen.
 const int64_t kPlaybackFrameMs = 16;
 
@@ -130,7 +131,8 @@ bool WasTapped(int key) {
 // Forgets every tap not yet taken, so that the key that ended a playback
 // does nothing more.
 void ForgetTaps() {
-    for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SUBTRACT, VK_ADD, kAngleKey, kMarginKey, kRecordKey, kPlayKey}) {
+    for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SUBTRACT, VK_ADD, kAngleKey, kMarginKey, kRecordKey,
+                    kPlayKey, kDiscardKey}) {
         WasTapped(key);
     }
 }
@@ -160,7 +162,13 @@ void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
     if (target.x != before.x || target.y != before.y || target.z != before.z) RecordTarget(app);
     if (WasTapped(kMarginKey)) ToggleMarginMode();
     if (WasTapped(kRecordKey)) ToggleRecording(app);
-    if (WasTapped(kPlayKey)) StartPlayback(app);
+    if (WasTapped(kDiscardKey)) DiscardRecording(app);
+    if (WasTapped(kPlayKey)) {
+        // A drag would go on moving the target under the playback.
+        if (app.dragging) ReleaseCapture();
+        app.dragging = false;
+        StartPlayback(app);
+    }
     PostMessageA(window, WM_REDRAW, wParam, lParam);
 }
 

@@ -10,6 +10,7 @@
 #include "text/input_file.h"
 #include "text/number_text.h"
 #include "text/quote.h"
+#include "text/replacing_file.h"
 
 namespace {
 
@@ -254,40 +255,20 @@ char* WritePathRowText(char* out, const PathRow& row) {
 }
 
 bool WritePathFile(const std::string& path, const std::vector<PathRow>& rows, std::string& error) {
-    const std::string temporary = path + ".part";
-    auto fail = [&](const std::string& what, int code) {
-        error = path + ": cannot write the path file: " + what + (code ? std::string(": ") + std::strerror(code) : "");
+    ReplacingFile out;
+    std::string why;
+    if (!out.Open(path, why)) {
+        error = path + ": cannot write the path file: " + why;
         return false;
-    };
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) return fail("cannot create " + temporary, errno);
-    bool written = std::fputs("t_ms,x,y,z\n", file) >= 0;
+    }
+    bool written = std::fputs("t_ms,x,y,z\n", out.File()) >= 0;
     char line[128];
     for (size_t i = 0; written && i < rows.size(); ++i) {
         size_t length = static_cast<size_t>(WritePathRowText(line, rows[i]) - line);
-        written = std::fwrite(line, 1, length, file) == length;
+        written = std::fwrite(line, 1, length, out.File()) == length;
     }
-    int code = written ? 0 : errno;
-    if (std::fflush(file) != 0 && written) {
-        written = false;
-        code = errno;
-    }
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        code = errno;
-    }
-    std::error_code ignored;
-    if (!written) {
-        std::filesystem::remove(temporary, ignored);
-        return fail("writing " + temporary, code);
-    }
-    // filesystem's rename replaces an existing file on Windows as well,
-    // where std::rename refuses to.
-    std::error_code renamed;
-    std::filesystem::rename(temporary, path, renamed);
-    if (renamed) {
-        std::filesystem::remove(temporary, ignored);
-        error = path + ": cannot write the path file: renaming " + temporary + ": " + renamed.message();
+    if (!out.Commit(!written, why)) {
+        error = path + ": cannot write the path file: " + why;
         return false;
     }
     return true;
@@ -298,4 +279,15 @@ std::string DefaultPathFileName(const std::tm& local) {
     std::snprintf(name, sizeof name, "tavrin-path-%04d%02d%02d-%02d%02d%02d.csv", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return name;
+}
+
+std::string UnusedPathFileName(const std::tm& local) {
+    const std::string name = DefaultPathFileName(local);
+    std::error_code ignored;
+    if (!std::filesystem::exists(name, ignored)) return name;
+    const std::string stem = name.substr(0, name.size() - 4);
+    for (int n = 2;; ++n) {
+        const std::string numbered = stem + "-" + std::to_string(n) + ".csv";
+        if (!std::filesystem::exists(numbered, ignored)) return numbered;
+    }
 }

@@ -94,3 +94,7 @@ bool WritePathFile(const std::string& path, const std::vector<PathRow>& rows, st
 
 // tavrin-path-YYYYMMDD-HHMMSS.csv for the local time given.
 std::string DefaultPathFileName(const std::tm& local);
+// The same name, or where a file has it already the first of
+// tavrin-path-YYYYMMDD-HHMMSS-2.csv, -3, ... that none has: two recordings
+// in one second never share a file.
+std::string UnusedPathFileName(const std::tm& local);

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "app/leg_output.h"
+#include "app/motion.h"
 #include "app/title.h"
 #include "app_fixture.h"
 #include "controller/commands.h"
@@ -292,6 +294,108 @@ TEST_F(RecordingWindow, PlaybackThroughADepthChangeRedrawsTheCloud) {
     LiteralSweep(2.0f, literal);
     EXPECT_EQ(literal.size(), app.leg->workspace.size());
     EXPECT_NE(atZero, app.leg->workspace.size());
+}
+
+// A recording is never lost. A save that fails keeps the rows: R tries the
+// save again instead of starting anew, and only Backspace lets them go. The
+// closing window saves what is recorded.
+TEST_F(RecordingWindow, ARecordingWhoseSaveFailedIsKeptUntilSavedOrDiscarded) {
+    const std::string folder = ScratchPath("later_" + std::to_string(getpid()));
+    recordFile = folder + "/rec.csv";
+    app.recordFile = recordFile;
+    for (int key : std::vector<int>{'R', VK_LEFT, VK_LEFT, 'R'}) {
+        testNow += 100;
+        TapKey(key);
+        ASSERT_TRUE(Pump());
+    }
+    const size_t rows = app.recorder.Rows().size();
+    EXPECT_EQ(0u, Title().find("Tavrin FrontView \x97 not saved: " + recordFile + ": cannot write the path file: "))
+        << Title();
+    EXPECT_NE(std::string::npos, Title().find("; R tries again, Backspace discards")) << Title();
+
+    // The folder appears; R saves the kept rows, it starts nothing new.
+    std::filesystem::create_directories(folder);
+    TapKey('R');
+    ASSERT_TRUE(Pump());
+    EXPECT_FALSE(app.recorder.Recording());
+    EXPECT_EQ("Tavrin FrontView \x97 saved " + recordFile + " (" + std::to_string(rows) + " rows)", Title());
+    std::vector<PathRow> read;
+    std::string error;
+    ASSERT_TRUE(ReadPathFile(recordFile, read, error)) << error;
+    EXPECT_EQ(rows, read.size());
+
+    // Saved, R starts a new one; failed again, Backspace discards it.
+    std::filesystem::remove_all(folder);
+    for (int key : std::vector<int>{'R', VK_RIGHT, 'R', VK_BACK}) {
+        testNow += 100;
+        TapKey(key);
+        ASSERT_TRUE(Pump());
+    }
+    EXPECT_EQ("Tavrin FrontView \x97 recording discarded", Title());
+    TapKey('R');
+    ASSERT_TRUE(Pump());
+    EXPECT_TRUE(app.recorder.Recording());
+}
+
+TEST_F(RecordingWindow, ClosingTheWindowSavesTheRecordingAndSaysWhere) {
+    for (int key : std::vector<int>{'R', VK_LEFT}) {
+        testNow += 100;
+        TapKey(key);
+        ASSERT_TRUE(Pump());
+    }
+    testNow += 100;
+    testing::internal::CaptureStderr();
+    SaveRecordingAtExit(app);
+    EXPECT_EQ("tavrin: the recording was saved to " + recordFile + " (3 rows)\n",
+              testing::internal::GetCapturedStderr());
+    std::vector<PathRow> read;
+    std::string error;
+    ASSERT_TRUE(ReadPathFile(recordFile, read, error)) << error;
+    EXPECT_EQ(3u, read.size());
+}
+
+// Nothing to play is said; P during a drag ends the drag, so that the
+// pointer does not fight the playback.
+TEST_F(RecordingWindow, PSaysWhenThereIsNothingAndEndsADrag) {
+    TapKey('P');
+    ASSERT_TRUE(Pump());
+    EXPECT_EQ("Tavrin FrontView \x97 nothing to play: R records, --play FILE loads a path", Title());
+    for (int key : std::vector<int>{'R', VK_LEFT, 'R'}) {
+        testNow += 100;
+        TapKey(key);
+        ASSERT_TRUE(Pump());
+    }
+    Mouse(WM_LBUTTONDOWN, 400, 625, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    ASSERT_TRUE(app.dragging);
+    TapKey('P');
+    ASSERT_TRUE(Pump());
+    EXPECT_FALSE(app.dragging);
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_TRUE(app.player.Playing());
+    const D3DXVECTOR3 before = app.target;
+    Mouse(WM_MOUSEMOVE, 300, 500, MK_LBUTTON);
+    ASSERT_TRUE(Pump());
+    ExpectTarget(before.x, before.y, before.z, app.target);
+}
+
+// Two recordings in one second with the default name: two files.
+TEST(RecordingNameTest, TheDefaultNameIsNeverOneThatIsTaken) {
+    const std::string folder = ScratchPath("names_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    std::tm local{};
+    local.tm_year = 126;
+    local.tm_mon = 11;
+    local.tm_mday = 11;
+    EXPECT_EQ("tavrin-path-20261211-000000.csv", UnusedPathFileName(local));
+    std::fclose(std::fopen("tavrin-path-20261211-000000.csv", "w"));
+    EXPECT_EQ("tavrin-path-20261211-000000-2.csv", UnusedPathFileName(local));
+    std::fclose(std::fopen("tavrin-path-20261211-000000-2.csv", "w"));
+    EXPECT_EQ("tavrin-path-20261211-000000-3.csv", UnusedPathFileName(local));
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(folder);
 }
 
 // A path file for --play that is not one stops the start with its line.

@@ -69,12 +69,23 @@ TEST(PathFileTest, RowsWrittenReadBackBitForBit) {
     EXPECT_EQ(0u, ReadFile(path).rfind("t_ms,x,y,z\n0,-0,0,0.33333334\n", 0));
 }
 
+// How many of our temporary files lie beside path.
+int TemporariesBeside(const std::string& path) {
+    const std::filesystem::path p(path);
+    const std::string prefix = p.filename().string() + ".tavrin-";
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(p.parent_path())) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) ++count;
+    }
+    return count;
+}
+
 TEST(PathFileTest, WriteReplacesTheFileWholeOrLeavesNothingBehind) {
     std::string path = WriteTempFile("old.csv", "t_ms,x,y,z\n0,1,2,3\n");
     std::string error;
     ASSERT_TRUE(WritePathFile(path, {{0, 4, 5, 6}, {20, 7, 8, 9}}, error)) << error;
     EXPECT_EQ("t_ms,x,y,z\n0,4,5,6\n20,7,8,9\n", ReadFile(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+    EXPECT_EQ(0, TemporariesBeside(path));
 
     // No directory to write in: the temporary file cannot be made.
     std::string missing = TempPath("no-such-dir") + "/rec.csv";
@@ -88,7 +99,26 @@ TEST(PathFileTest, WriteReplacesTheFileWholeOrLeavesNothingBehind) {
     EXPECT_FALSE(WritePathFile(directory, {{0, 1, 2, 3}}, error));
     EXPECT_EQ(0u, error.rfind(directory + ": cannot write the path file: renaming ", 0)) << error;
     EXPECT_TRUE(std::filesystem::is_directory(directory + "/inside"));
-    EXPECT_FALSE(std::filesystem::exists(directory + ".part"));
+    EXPECT_EQ(0, TemporariesBeside(directory));
+}
+
+// The temporary file is one of our own, made exclusively: the user's files
+// beside the path, whatever their names, are never touched.
+TEST(PathFileTest, WritingNeverTouchesTheUsersOtherFiles) {
+    const std::string path = TempPath("mine.csv");
+    const std::string suffixes[] = {".part", ".tavrin-1.part", ".tmp"};
+    std::vector<std::string> others;
+    for (const std::string& suffix : suffixes) {
+        others.push_back(WriteTempFile("mine.csv" + suffix, "the user's own " + suffix));
+    }
+    std::string error;
+    ASSERT_TRUE(WritePathFile(path, {{0, 1, 2, 3}}, error)) << error;
+    EXPECT_EQ("t_ms,x,y,z\n0,1,2,3\n", ReadFile(path));
+    for (const std::string& other : others) {
+        EXPECT_EQ("the user's own " + other.substr(path.size()), ReadFile(other));
+        std::remove(other.c_str());
+    }
+    EXPECT_EQ(0, TemporariesBeside(path));
 }
 
 TEST(PathFileTest, ReaderSkipsCommentsAndBlanksAndIgnoresExtraColumns) {
