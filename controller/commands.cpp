@@ -1,10 +1,13 @@
 #include "controller/commands.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned char kCompactSetTarget = 0x84;
 constexpr unsigned char kCompactGetErrors = 0xA1;
 constexpr unsigned char kPololuStart = 0xAA;
+constexpr int kMaestroErrorBits = 0x01FF;
 // The Pololu protocol's command bytes are the compact ones with the top bit
 // cleared.
 constexpr unsigned char kPololuSetTarget = kCompactSetTarget & 0x7F;
@@ -86,9 +89,19 @@ bool ReadProbeAnswer(const ControllerSettings& settings, const std::string& answ
         moving = answer[0] == '+';
         return answer[0] == '.' || answer[0] == '+';
     }
-    // Error bits 0..7 first, then 8..15.
-    errors = static_cast<unsigned char>(answer[0]) | static_cast<unsigned char>(answer[1]) << 8;
+    // Error bits 0..7 first, then 8..15; the Maestro defines bits 0..8
+    // (serial signal, overrun, buffer full, CRC, protocol, timeout and the
+    // three script errors).
+    const int bits = static_cast<unsigned char>(answer[0]) | static_cast<unsigned char>(answer[1]) << 8;
+    if (bits & ~kMaestroErrorBits) return false;
+    errors = bits;
     return true;
+}
+
+std::string ProbeReply(const std::string& sent, const std::string& received) {
+    if (received.compare(0, sent.size(), sent) == 0) return received.substr(std::min(sent.size(), received.size()));
+    if (sent.compare(0, received.size(), received) == 0) return "";
+    return received;
 }
 
 std::string HexPairs(const std::string& bytes) {

@@ -39,9 +39,16 @@ std::string ProbeCommand(const ControllerSettings& settings);
 // Maestro's two bytes of error bits.
 size_t ProbeAnswerLength(const ControllerSettings& settings);
 
+// What of the bytes received since the probe went out is the reply: a
+// line that echoes (a half-duplex adapter, a loopback) hands back the
+// probe's own bytes first, and they are skipped by what they are, never by
+// a count. Empty while what came could still be the echo.
+std::string ProbeReply(const std::string& sent, const std::string& received);
+
 // Reads a whole answer: false for bytes that are not one. For the SSC-32
 // errors is 0 and moving says whether a move was going on ('+'); for the
-// Maestro errors holds its sixteen error bits.
+// Maestro errors holds its error bits, and bits that no Maestro defines
+// (above bit 8) make the bytes no answer.
 bool ReadProbeAnswer(const ControllerSettings& settings, const std::string& answer, int& errors, bool& moving);
 
 // Bytes as upper-case hex pairs separated by spaces: "84 00 70 2E".

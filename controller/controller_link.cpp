@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "text/quote.h"
+
 namespace {
 
 constexpr int64_t kRetryMs = 1000;
@@ -102,7 +104,7 @@ void ControllerLink::WaitForDriver(int64_t nowMs, size_t count) {
 void ControllerLink::CheckHangUp(int64_t nowMs) {
     if (nowMs < checkMs_) return;
     checkMs_ = nowMs + kHangUpCheckMs;
-    if (port_.HungUp()) Lose(nowMs, "the port " + settings_.port + " hung up");
+    if (port_.HungUp()) Lose(nowMs, "the port " + Printable(settings_.port, kShownPortLength) + " hung up");
 }
 
 void ControllerLink::Poll(int64_t nowMs) {
@@ -127,5 +129,5 @@ int64_t ControllerLink::NextWakeMs() const {
 
 std::string ControllerLink::Title() const {
     if (lost_) return "controller lost, retrying";
-    return std::string(ProtocolName(settings_.protocol)) + " on " + settings_.port;
+    return std::string(ProtocolName(settings_.protocol)) + " on " + Printable(settings_.port, kShownPortLength);
 }

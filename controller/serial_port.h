@@ -9,6 +9,10 @@
 #include <memory>
 #include <string>
 
+// The longest port name a message or the title shows; a name is shown
+// cleaned, on one line (control characters as '?').
+constexpr size_t kShownPortLength = 80;
+
 class SerialPort {
 public:
     SerialPort();

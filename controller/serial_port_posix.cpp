@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "text/quote.h"
+
 struct SerialPort::State {
     int fd = -1;
 };
@@ -62,7 +64,7 @@ std::string PermissionAdvice(const std::string& path) {
 }
 
 std::string Failure(const std::string& path, const char* what, int error) {
-    std::string line = "cannot open the port " + path + ": " + what + std::strerror(error);
+    std::string line = "cannot open the port " + Printable(path, kShownPortLength) + ": " + what + std::strerror(error);
     if (error == EACCES || error == EPERM) line += PermissionAdvice(path);
     return line;
 }
@@ -79,7 +81,7 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
     Close();
     speed_t speed;
     if (!SpeedFor(baud, speed)) {
-        error = "cannot open the port " + path + ": no such baud rate " + std::to_string(baud);
+        error = "cannot open the port " + Printable(path, kShownPortLength) + ": no such baud rate " + std::to_string(baud);
         return false;
     }
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -89,7 +91,7 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
     }
     if (!isatty(fd)) {
         close(fd);
-        error = "cannot open the port " + path + ": not a serial port";
+        error = "cannot open the port " + Printable(path, kShownPortLength) + ": not a serial port";
         return false;
     }
     if (!MakeRaw(fd, speed)) {

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+#include "text/quote.h"
+
 struct SerialPort::State {
     HANDLE handle = INVALID_HANDLE_VALUE;
     OVERLAPPED writing{};
@@ -76,7 +78,7 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
                                 FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
-        error = "cannot open the port " + path + ": " + SystemMessage(code);
+        error = "cannot open the port " + Printable(path, kShownPortLength) + ": " + SystemMessage(code);
         if (code == ERROR_ACCESS_DENIED) error += " (is another program using it?)";
         return false;
     }
@@ -108,7 +110,7 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
     if (!ready) {
         DWORD code = GetLastError();
         CloseHandle(handle);
-        error = "cannot open the port " + path + ": cannot set it up: " + SystemMessage(code);
+        error = "cannot open the port " + Printable(path, kShownPortLength) + ": cannot set it up: " + SystemMessage(code);
         return false;
     }
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
@@ -120,7 +122,7 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
         DWORD code = GetLastError();
         s.handle = handle;
         Close();
-        error = "cannot open the port " + path + ": " + SystemMessage(code);
+        error = "cannot open the port " + Printable(path, kShownPortLength) + ": " + SystemMessage(code);
         return false;
     }
     s.handle = handle;

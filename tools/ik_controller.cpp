@@ -137,7 +137,7 @@ int Send(const LegSetup& setup, const ControllerSettings& settings, char** xyz) 
     SerialPort port;
     if (!port.Open(settings.port, settings.baud, error)) return Refuse(error);
     if (!SendAll(port, command, error)) {
-        std::fprintf(stderr, "tavrin-ik: %s: %s\n", settings.port.c_str(), error.c_str());
+        std::fprintf(stderr, "tavrin-ik: %s: %s\n", Printable(settings.port, kShownPortLength).c_str(), error.c_str());
         return kNotDone;
     }
     const std::string sent = settings.protocol == Protocol::Ssc32 ? JsonString(command) : JsonString(HexPairs(command));
@@ -152,19 +152,20 @@ int ProbeOnce(const ControllerSettings& settings, int& errors, std::string& erro
     SerialPort port;
     if (!port.Open(settings.port, settings.baud, error)) return -1;
     port.DiscardInput();
-    if (!SendAll(port, ProbeCommand(settings), error)) return -1;
+    const std::string probe = ProbeCommand(settings);
+    if (!SendAll(port, probe, error)) return -1;
     const size_t length = ProbeAnswerLength(settings);
-    std::string answer;
+    std::string received;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerWaitMs);
-    while (answer.size() < length && std::chrono::steady_clock::now() < end) {
+    while (ProbeReply(probe, received).size() < length && std::chrono::steady_clock::now() < end) {
         char buffer[16];
-        long got = port.Read(buffer, length - answer.size(), error);
+        long got = port.Read(buffer, 1, error);
         if (got < 0) return -1;
-        answer.append(buffer, static_cast<size_t>(got));
+        received.append(buffer, static_cast<size_t>(got));
         if (got == 0) Pause();
     }
     bool moving = false;
-    return ReadProbeAnswer(settings, answer, errors, moving) ? 1 : 0;
+    return ReadProbeAnswer(settings, ProbeReply(probe, received), errors, moving) ? 1 : 0;
 }
 
 int Probe(ControllerSettings settings, bool autoBaud) {

@@ -119,6 +119,9 @@ TEST(CommandsTest, ProbesAndTheirAnswers) {
         {&compact, Bytes({0x00, 0x00}), true, 0, false},
         {&pololu, Bytes({0x10, 0x01}), true, 0x0110, false},  // low byte first
         {&compact, Bytes({0x10}), false, 0, false},            // cut short
+        {&compact, Bytes({0xFF, 0x01}), true, 0x01FF, false},  // every error bit a Maestro defines
+        {&pololu, Bytes({0xAA, 0x0C}), false, 0, false},       // its own probe echoed: bits no Maestro has
+        {&compact, "ga", false, 0, false},                     // text
     };
     for (const auto& row : rows) {
         int errors = -1;
@@ -128,6 +131,25 @@ TEST(CommandsTest, ProbesAndTheirAnswers) {
         EXPECT_EQ(row.errors, errors) << HexPairs(row.answer);
         EXPECT_EQ(row.moving, moving) << HexPairs(row.answer);
     }
+}
+
+// A line that echoes hands the probe back before the reply: the echo is
+// skipped by what it is, whatever arrives of it at a time.
+TEST(CommandsTest, TheProbeReplyFollowsAnEchoOfTheProbe) {
+    const std::string probe = Bytes({0xAA, 0x0C, 0x21});
+    const struct {
+        std::string received;
+        std::string reply;
+    } rows[] = {
+        {"", ""},
+        {Bytes({0xAA, 0x0C}), ""},                            // the echo so far
+        {probe, ""},                                          // the echo, no reply yet
+        {probe + Bytes({0x00}), Bytes({0x00})},               // the reply begins
+        {probe + Bytes({0x00, 0x00}), Bytes({0x00, 0x00})},   // echo, then the reply
+        {Bytes({0x00, 0x00}), Bytes({0x00, 0x00})},           // no echo
+        {Bytes({0xAA, 0x00}), Bytes({0xAA, 0x00})},           // starts like the echo, then is not
+    };
+    for (const auto& row : rows) EXPECT_EQ(HexPairs(row.reply), HexPairs(ProbeReply(probe, row.received)));
 }
 
 TEST(CommandsTest, SettingsNamesAndLimits) {

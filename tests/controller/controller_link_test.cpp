@@ -102,6 +102,20 @@ TEST(ControllerLinkTest, SendsTheExactBytesOfEachProtocol) {
     }
 }
 
+// The title shows a port whose name holds control characters (a link a
+// user made, a name from the leg file) on one line.
+TEST(ControllerLinkTest, TheTitleShowsAnOddPortNameOnOneLine) {
+    FakeController fake(Protocol::Ssc32);
+    const std::string odd = fake.Path() + "\x1b[2J\nodd";
+    ASSERT_EQ(0, symlink(fake.Path().c_str(), odd.c_str()));
+    ControllerLink link;
+    std::string error;
+    ASSERT_TRUE(link.Open(SettingsFor(Protocol::Ssc32, odd), error)) << error;
+    EXPECT_EQ("ssc32 on " + fake.Path() + "?[2J?odd", link.Title());
+    link.Close();
+    unlink(odd.c_str());
+}
+
 // At 9,600 baud a 26-byte move takes 28 ms on the wire. A thousand poses a
 // second for a second must give the leg the newest pose every command's
 // time or so, each whole, never a backlog of old ones; and the last pose

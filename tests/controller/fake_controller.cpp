@@ -137,6 +137,11 @@ void FakeController::Answer(bool answering, int errors) {
     errors_ = errors;
 }
 
+void FakeController::Echo(bool echoing) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    echoing_ = echoing;
+}
+
 void FakeController::AnswerOnlyAt(int baud) {
     std::lock_guard<std::mutex> lock(mutex_);
     answerBaud_ = baud;
@@ -208,7 +213,12 @@ void FakeController::ReadLoop() {
         if (got <= 0) continue;
         int64_t now = NowMs();
         pacedBytes_ += got;
-        for (ssize_t i = 0; i < got; ++i) Take(buffer[i], now);
+        for (ssize_t i = 0; i < got; ++i) {
+            if (echoing_ && write(master_, &buffer[i], 1) < 0) {
+                // The program went away: nothing to echo to.
+            }
+            Take(buffer[i], now);
+        }
     }
 }
 

@@ -51,6 +51,9 @@ public:
 
     // Whether probes are answered, and the Maestro's error bits in answers.
     void Answer(bool answering, int errors = 0);
+    // Every byte read is written back at once, before any answer, as a
+    // half-duplex adapter or a loopback does.
+    void Echo(bool echoing);
     // Answers only while the program has the port at this baud rate, as a
     // controller does not understand a probe sent at another one.
     void AnswerOnlyAt(int baud);
@@ -97,6 +100,7 @@ private:
     bool closing_ = false;         // a hang-up waits for that poll to end
     std::condition_variable pollEnded_;
     bool answering_ = true;
+    bool echoing_ = false;
     int errors_ = 0;
     int answerBaud_ = 0;
     int64_t paceStartMs_ = 0;

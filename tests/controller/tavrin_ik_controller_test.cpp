@@ -112,6 +112,9 @@ TEST(TavrinIkSendTest, MistakesAreOneLineAndExitTwo) {
         {"--leg " + maestro + " send 1 2", "send needs X Y Z"},
         {"--leg " + maestro + " send 1 2 x", "not a finite number: 'x'"},
         {"--leg " + maestro + " probe now", "unexpected argument: 'now'"},
+        // A port name with an escape and a line break is shown on one line.
+        {"--leg " + maestro + " --port \"$(printf '/no/\\033[2J\\ntty')\" probe",
+         "cannot open the port /no/?[2J?tty: No such file or directory"},
     };
     for (const auto& row : rows) {
         ToolRun r = RunTool(row.args);
@@ -147,6 +150,31 @@ TEST(TavrinIkProbeTest, AnsweredOrNot) {
         EXPECT_EQ(std::string(row.line) + "\n", r.out) << row.controller;
         EXPECT_EQ("", r.err);
         EXPECT_EQ(row.asked, HexPairs(fake.Bytes())) << row.controller;
+    }
+}
+
+// On a line that echoes, the probe's own bytes come back first: they are
+// no answer, and neither are bytes no controller sends.
+TEST(TavrinIkProbeTest, AnEchoIsNoAnswer) {
+    const struct {
+        Protocol protocol;
+        const char* controller;
+        bool answering;
+        const char* line;
+    } rows[] = {
+        {Protocol::Maestro, "protocol = \"maestro\"\ndevice = 12\n", true, "{\"answered\":true,\"errors\":0}"},
+        {Protocol::Maestro, "protocol = \"maestro\"\ndevice = 12\n", false, "{\"answered\":false}"},
+        {Protocol::Maestro, "protocol = \"maestro\"\n", false, "{\"answered\":false}"},
+        {Protocol::Ssc32, "protocol = \"ssc32\"\n", true, "{\"answered\":true,\"errors\":0}"},
+        {Protocol::Ssc32, "protocol = \"ssc32\"\n", false, "{\"answered\":false}"},
+    };
+    for (const auto& row : rows) {
+        FakeController fake(row.protocol);
+        fake.Echo(true);
+        fake.Answer(row.answering);
+        const std::string leg = LegWith("echo_leg", std::string(row.controller) + "port = \"" + fake.Path() + "\"\n");
+        ToolRun r = RunTool("--leg " + leg + " probe");
+        EXPECT_EQ(std::string(row.line) + "\n", r.out) << row.controller << row.answering;
     }
 }
 
