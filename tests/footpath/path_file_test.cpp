@@ -154,6 +154,9 @@ TEST(PathFileTest, BadFilesAreRefusedWithTheirLine) {
         {"t_ms,x,y\n0,1,2\n", ":1: the header must begin t_ms,x,y,z, not 't_ms,x,y'"},
         {"t,x,y,z\n", ":1: the header must begin t_ms,x,y,z, not 't,x,y,z'"},
         {"t_ms,x,z,y\n", ":1: the header must begin t_ms,x,y,z, not 't_ms,x,z,y'"},
+        // A binary file: its bytes shown as code points, never raw.
+        {std::string("\x89PNG\r\x1a\x00\xff", 8) + "\n", ":1: the header must begin t_ms,x,y,z, not "
+                                                        "'U+0089PNG???U+00FF'"},
         {"t_ms,x,y,z\n", ": no rows after the header t_ms,x,y,z"},
         {"t_ms,x,y,z\n0,1,2,3\n# x\n20,1,2\n", ":4: 3 columns, a row needs 4: t_ms,x,y,z"},
         {"t_ms,x,y,z\n20\n", ":2: 1 column, a row needs 4: t_ms,x,y,z"},
