@@ -8,6 +8,9 @@
 
 namespace {
 
+// A played path is held whole: a million rows are 24 MB.
+const size_t kMostPlayRows = 1000000;
+
 std::string FileForRecording(const AppState& state) {
     if (!state.recordFile.empty()) return state.recordFile;
     // One thread asks, so the shared result of localtime is safe to copy.
@@ -115,7 +118,12 @@ PlaybackStep AdvancePlayback(AppState& state) {
 
 bool LoadPlayFile(AppState& state, const std::string& path, std::string& error) {
     std::vector<PathRow> rows;
-    if (!ReadPathFile(path, rows, error)) return false;
+    if (!ReadPathFile(path, rows, error, kMostPlayRows)) {
+        if (error == path + ": more than " + std::to_string(kMostPlayRows) + " rows") {
+            error += ", more than the window plays (tavrin-ik path exports a path of any length)";
+        }
+        return false;
+    }
     state.player.Load(std::move(rows));
     return true;
 }

@@ -222,14 +222,20 @@ PathReader::Step PathReader::Next(PathRow& row, std::string& error) {
     return Step::Row;
 }
 
-bool ReadPathFile(const std::string& path, std::vector<PathRow>& rows, std::string& error) {
+bool ReadPathFile(const std::string& path, std::vector<PathRow>& rows, std::string& error, size_t mostRows) {
     PathReader reader;
     if (!reader.Open(path, error)) return false;
     std::vector<PathRow> read;
     PathRow row;
     for (;;) {
         switch (reader.Next(row, error)) {
-        case PathReader::Step::Row: read.push_back(row); break;
+        case PathReader::Step::Row:
+            if (read.size() == mostRows) {
+                error = path + ": more than " + std::to_string(mostRows) + " rows";
+                return false;
+            }
+            read.push_back(row);
+            break;
         case PathReader::Step::Error: return false;
         case PathReader::Step::End:
             if (read.empty()) {

@@ -75,8 +75,11 @@ private:
     double lastTime = 0;
 };
 
-// Reads the whole file, for a path played back in the window.
-bool ReadPathFile(const std::string& path, std::vector<PathRow>& rows, std::string& error);
+// Reads the whole file, for a path played back in the window. A file of
+// more than mostRows rows is refused once that many are read, so that a
+// huge file is never held in memory.
+bool ReadPathFile(const std::string& path, std::vector<PathRow>& rows, std::string& error,
+                  size_t mostRows = SIZE_MAX);
 
 // Writes a path file: the header t_ms,x,y,z and one row a line, every
 // number in the shortest text that reads back to the same value, so that a

@@ -410,6 +410,24 @@ TEST(PlayStartTest, ABadPathFileIsRefusedWithItsLine) {
     ResetApplicationState();
 }
 
+// A path too long to hold is refused once its limit is read, before the
+// window opens; one row fewer plays.
+TEST(PlayStartTest, APathLongerThanTheWindowHoldsIsRefused) {
+    ResetApplicationState();
+    std::string text = "t_ms,x,y,z\n";
+    for (int i = 0; i <= 1000000; ++i) text += std::to_string(i) + ",10,15,0\n";
+    const std::string path = ScratchFile("long_path", ".csv", text);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(StartupAction::Refuse, ApplyCommandLine(("--play " + path).c_str()));
+    EXPECT_EQ("tavrin: " + path + ": more than 1000000 rows, more than the window plays (tavrin-ik path exports a "
+              "path of any length)\n",
+              testing::internal::GetCapturedStderr());
+    ResetApplicationState();
+    const std::string fits = ScratchFile("fitting_path", ".csv", text.substr(0, text.rfind("1000000,")));
+    EXPECT_EQ(StartupAction::Run, ApplyCommandLine(("--play " + fits).c_str()));
+    ResetApplicationState();
+}
+
 class MarginWindow : public AppTest {
 public:
     MarginWindow() { commandLine = "--margin"; }
