@@ -10,6 +10,32 @@
 
 #include "text/quote.h"
 
+namespace {
+
+// A write that has taken nothing for this long after its bytes' own time on
+// the wire has stalled: the device is gone (a pulled cable, a hung-up
+// line), whatever the driver still says.
+const ULONGLONG kStallMs = 1000;
+
+// How long count bytes take on the wire: ten bits a byte.
+ULONGLONG WireMs(size_t count, int baud) {
+    return baud > 0 ? (static_cast<ULONGLONG>(count) * 10000 + static_cast<ULONGLONG>(baud) - 1) / baud : 0;
+}
+
+// Ends an overlapped operation that is still in flight: cancelled, and
+// waited for, which a cancelled operation makes short. How many bytes it
+// moved before it ended.
+DWORD EndInFlight(HANDLE handle, OVERLAPPED& operation) {
+    DWORD done = 0;
+    if (GetOverlappedResult(handle, &operation, &done, FALSE)) return done;
+    if (GetLastError() != ERROR_IO_INCOMPLETE) return 0;
+    CancelIoEx(handle, &operation);
+    GetOverlappedResult(handle, &operation, &done, TRUE);
+    return done;
+}
+
+}  // namespace
+
 struct SerialPort::State {
     HANDLE handle = INVALID_HANDLE_VALUE;
     OVERLAPPED writing{};
@@ -18,6 +44,29 @@ struct SerialPort::State {
     // here until it does.
     std::string pending;
     bool writePending = false;
+    int baud = 9600;
+    ULONGLONG writeStartMs = 0;   // when the pending write was handed over
+
+    // Whether the previous write has completed; false with failed set when
+    // it ended in an error or stalled (then it is cancelled).
+    bool WriteCompleted(bool& failed, DWORD& code) {
+        failed = false;
+        if (!writePending) return true;
+        DWORD done = 0;
+        if (GetOverlappedResult(handle, &writing, &done, FALSE)) {
+            writePending = false;
+            return true;
+        }
+        code = GetLastError();
+        if (code == ERROR_IO_INCOMPLETE) {
+            if (GetTickCount64() < writeStartMs + WireMs(pending.size(), baud) + kStallMs) return false;
+            EndInFlight(handle, writing);
+            code = ERROR_TIMEOUT;
+        }
+        writePending = false;
+        failed = true;
+        return true;
+    }
 };
 
 namespace {
@@ -44,23 +93,6 @@ std::string SystemMessage(DWORD code) {
 std::string DeviceName(const std::string& path) {
     if (path.rfind("\\\\", 0) == 0) return path;
     return "\\\\.\\" + path;
-}
-
-// Whether the previous write has completed; false with failed set when it
-// ended in an error.
-bool WriteCompleted(HANDLE handle, OVERLAPPED& writing, bool& writePending, bool& failed, DWORD& code) {
-    failed = false;
-    if (!writePending) return true;
-    DWORD done = 0;
-    if (GetOverlappedResult(handle, &writing, &done, FALSE)) {
-        writePending = false;
-        return true;
-    }
-    code = GetLastError();
-    if (code == ERROR_IO_INCOMPLETE) return false;
-    writePending = false;
-    failed = true;
-    return true;
 }
 
 }  // namespace
@@ -127,19 +159,17 @@ bool SerialPort::Open(const std::string& path, int baud, std::string& error) {
     }
     s.handle = handle;
     s.writePending = false;
+    s.baud = baud;
     return true;
 }
 
 void SerialPort::Close() {
     State& s = *state_;
     if (s.handle != INVALID_HANDLE_VALUE) {
-        // A write in flight must end before its buffer and event go.
-        if (s.writePending) {
-            CancelIo(s.handle);
-            DWORD done = 0;
-            GetOverlappedResult(s.handle, &s.writing, &done, TRUE);
-            s.writePending = false;
-        }
+        // A write in flight must end before its buffer, its event and the
+        // port go, in that order.
+        if (s.writePending) EndInFlight(s.handle, s.writing);
+        s.writePending = false;
         CloseHandle(s.handle);
         s.handle = INVALID_HANDLE_VALUE;
     }
@@ -153,7 +183,7 @@ long SerialPort::Write(const char* data, size_t size, std::string& error) {
     State& s = *state_;
     bool failed = false;
     DWORD code = 0;
-    if (!WriteCompleted(s.handle, s.writing, s.writePending, failed, code)) return 0;
+    if (!s.WriteCompleted(failed, code)) return 0;
     if (failed) {
         error = "cannot write to the port: " + SystemMessage(code);
         return -1;
@@ -167,6 +197,7 @@ long SerialPort::Write(const char* data, size_t size, std::string& error) {
     code = GetLastError();
     if (code == ERROR_IO_PENDING) {
         s.writePending = true;
+        s.writeStartMs = GetTickCount64();
         return static_cast<long>(size);
     }
     error = "cannot write to the port: " + SystemMessage(code);
@@ -183,7 +214,9 @@ long SerialPort::Queued() {
     DWORD code = 0;
     // A write the driver has not finished counts even where it does not
     // show in the output queue.
-    if (!WriteCompleted(s.handle, s.writing, s.writePending, failed, code) && status.cbOutQue == 0) return 1;
+    if (!s.WriteCompleted(failed, code) && status.cbOutQue == 0) return 1;
+    // A stalled write is the port's failure: the next write says so.
+    if (failed) return -1;
     return static_cast<long>(status.cbOutQue);
 }
 
@@ -191,43 +224,44 @@ long SerialPort::Read(char* buffer, size_t size, std::string& error) {
     State& s = *state_;
     DWORD got = 0;
     ResetEvent(s.reading.hEvent);
-    if (!ReadFile(s.handle, buffer, static_cast<DWORD>(size), nullptr, &s.reading)) {
-        DWORD code = GetLastError();
-        if (code != ERROR_IO_PENDING) {
-            error = "cannot read from the port: " + SystemMessage(code);
-            return -1;
-        }
-    }
-    // The timeouts make the read complete at once with what has arrived.
-    if (!GetOverlappedResult(s.handle, &s.reading, &got, TRUE)) {
-        error = "cannot read from the port: " + SystemMessage(GetLastError());
+    if (ReadFile(s.handle, buffer, static_cast<DWORD>(size), &got, &s.reading)) return static_cast<long>(got);
+    DWORD code = GetLastError();
+    if (code != ERROR_IO_PENDING) {
+        error = "cannot read from the port: " + SystemMessage(code);
         return -1;
     }
-    return static_cast<long>(got);
+    // The timeouts ask the driver to complete the read at once with what
+    // has arrived; one that does not (Wine's, on some devices) is ended
+    // here, so that a read never waits.
+    return static_cast<long>(EndInFlight(s.handle, s.reading));
 }
 
 bool SerialPort::HungUp() {
+    State& s = *state_;
     DWORD errors = 0;
     COMSTAT status;
-    return !ClearCommError(state_->handle, &errors, &status);
+    if (!ClearCommError(s.handle, &errors, &status)) return true;
+    bool failed = false;
+    DWORD code = 0;
+    return s.WriteCompleted(failed, code) && failed;
 }
 
 bool SerialPort::Drain(std::string& error) {
     State& s = *state_;
-    if (s.writePending) {
-        DWORD done = 0;
-        bool ok = GetOverlappedResult(s.handle, &s.writing, &done, TRUE) != 0;
-        s.writePending = false;
-        if (!ok) {
-            error = "cannot send everything to the port: " + SystemMessage(GetLastError());
+    // Every wait has its deadline: the bytes' time on the wire and a second.
+    const ULONGLONG end = GetTickCount64() + WireMs(s.pending.size(), s.baud) + kStallMs;
+    for (;;) {
+        const long queued = Queued();
+        if (queued == 0) return true;
+        if (queued < 0 || GetTickCount64() >= end) {
+            if (s.writePending) EndInFlight(s.handle, s.writing);
+            s.writePending = false;
+            error = "cannot send everything to the port: " +
+                    (queued < 0 ? SystemMessage(GetLastError()) : std::string("it takes nothing"));
             return false;
         }
+        Sleep(1);
     }
-    if (!FlushFileBuffers(s.handle)) {
-        error = "cannot send everything to the port: " + SystemMessage(GetLastError());
-        return false;
-    }
-    return true;
 }
 
 void SerialPort::DiscardInput() {

@@ -2,8 +2,12 @@
 // natively and as the Windows build under Wine against the same fake
 // controller: COUNT group moves submitted one a millisecond, each polled at
 // once, then polls until all is handed over.
-//   link_drive PORT BAUD COUNT
+//   link_drive PORT BAUD COUNT [--through-loss]
 // Prints "idle" and exits 0, or the reason the link was lost and exits 1.
+// With --through-loss a lost link is not the end: it waits for the loss,
+// prints the reason once and goes on polling, as the window does, until
+// everything has gone out to the port that came back (then "idle"), for at
+// most 10 s.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,8 +27,9 @@ int64_t NowMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: link_drive PORT BAUD COUNT\n");
+    const bool throughLoss = argc == 5 && std::string(argv[4]) == "--through-loss";
+    if (argc != 4 && !throughLoss) {
+        std::fprintf(stderr, "usage: link_drive PORT BAUD COUNT [--through-loss]\n");
         return 2;
     }
     ControllerSettings settings;
@@ -37,18 +42,29 @@ int main(int argc, char** argv) {
         std::printf("%s\n", error.c_str());
         return 1;
     }
+    bool told = false;
+    auto tellLoss = [&] {
+        if (!throughLoss || told || !link.Lost()) return;
+        std::printf("lost: %s\n", link.LostReason().c_str());
+        std::fflush(stdout);
+        told = true;
+    };
     for (int pose = 0; pose < count; ++pose) {
         link.Submit(TestMove(pose));
         link.Poll(NowMs());
+        tellLoss();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const int64_t end = NowMs() + 5000;
-    while (!link.Idle() && !link.Lost() && NowMs() < end) {
+    const int64_t end = NowMs() + (throughLoss ? 10000 : 5000);
+    // Through a loss, the end is the port back and everything out again.
+    auto done = [&] { return throughLoss ? told && !link.Lost() && link.Idle() : link.Idle() || link.Lost(); };
+    while (!done() && NowMs() < end) {
         link.Poll(NowMs());
+        tellLoss();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (link.Lost()) {
-        std::printf("lost: %s\n", link.LostReason().c_str());
+        if (!told) std::printf("lost: %s\n", link.LostReason().c_str());
         return 1;
     }
     std::printf(link.Idle() ? "idle\n" : "still sending\n");

@@ -234,7 +234,8 @@ public:
 
     // Standard output of the program under Wine, without carriage returns.
     std::string Run(const std::string& exe, const std::string& args) {
-        std::string command = wine_ + " '" + exe + "' " + args + " 2>/dev/null | tr -d '\\r'";
+        // A program that would wait for ever is ended, with no output.
+        std::string command = "timeout -k 5 60 " + wine_ + " '" + exe + "' " + args + " 2>/dev/null | tr -d '\\r'";
         std::string out;
         if (FILE* pipe = popen(command.c_str(), "r")) {
             char buffer[4096];
@@ -322,5 +323,55 @@ TEST(TavrinIkWindowsTest, TheLinkPacesTheSameNativelyAndOnWindows) {
                                          windowsBuild.Com() + " 9600 " + std::to_string(count)));
     ExpectPacedMoves(fake, count, "windows");
 }
+
+// The Windows build's port has a deadline on every read and write: a probe
+// of a silent controller ends as fast as on Linux, and a line that hangs up
+// in the middle of a motion is noticed, not waited on for ever. `timeout`
+// ends a program that would wait with status 124 and no output.
+TEST(TavrinIkWindowsTest, ASilentControllerAndAHangUpAreNoticedOnWindows) {
+    WindowsBuild windowsBuild;
+    if (std::string why = windowsBuild.Skip(); !why.empty()) GTEST_SKIP() << why;
+    {
+        FakeController silent(Protocol::Ssc32);
+        silent.Answer(false);
+        ASSERT_TRUE(windowsBuild.MapPort(silent.Path()));
+        const std::string leg = "Z:" + WriteLegFile("silent_leg", kLeg + std::string("[controller]\nprotocol = "
+                                                                                     "\"ssc32\"\nport = \"") +
+                                                      windowsBuild.Com() + "\"\n");
+        EXPECT_EQ("{\"answered\":false}\n",
+                  windowsBuild.Run(TAVRIN_WINDOWS_IK_PATH, "--leg '" + leg + "' probe"));
+    }
+    if (access(TAVRIN_WINDOWS_LINK_DRIVE_PATH, R_OK) != 0) GTEST_SKIP() << "no " << TAVRIN_WINDOWS_LINK_DRIVE_PATH;
+    // The cable is pulled while the link is busy, and again while it is
+    // idle (noticed by its once-a-second look alone), and plugged back in:
+    // the link notices, reopens the port once it is back, and the current
+    // pose arrives.
+    for (int count : {3000, 5}) {
+        FakeController fake(Protocol::Ssc32, 9600);
+        ASSERT_TRUE(windowsBuild.MapPort(fake.Path()));
+        std::thread pull([&fake, count] {
+            // Busy: some commands in. Idle: the last one in.
+            fake.WaitFor([&fake, count] {
+                std::vector<ReceivedCommand> got = fake.Commands();
+                return got.size() >= 5 || (!got.empty() && got.back().bytes + "\r" == TestMove(count - 1));
+            }, 60000);
+            fake.HangUp();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+            fake.ComeBack();
+        });
+        const std::string out = windowsBuild.Run(TAVRIN_WINDOWS_LINK_DRIVE_PATH,
+                                                 windowsBuild.Com() + " 9600 " + std::to_string(count) +
+                                                     " --through-loss");
+        pull.join();
+        EXPECT_EQ(0u, out.rfind("lost: ", 0)) << count << ": " << out;
+        EXPECT_NE(std::string::npos, out.find("\nidle\n")) << count << ": " << out;
+        EXPECT_TRUE(fake.WaitFor([&] {
+            std::vector<ReceivedCommand> got = fake.Commands();
+            return !got.empty() && got.back().bytes + "\r" == TestMove(count - 1);
+        }, 2000)) << count;
+    }
+}
+
+
 
 }  // namespace
