@@ -7,9 +7,11 @@ CMAKE_FLAGS ?=
 
 all: build
 
+# The programs alone: the tests are built by `make test`.
 build: deps-build
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+	@[ -x $(BUILD_DIR)/tavrin ] || echo "Building tavrin and tavrin-ik: the first build takes under a minute on two cores (the tests are built by make test)."
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tavrin tavrin-ik
 
 # Said before anything is installed or built: the window needs a display.
 run: display deps-run build

@@ -11,7 +11,8 @@ passed=0 failed=0 broken=()
 configure_and_build() {  # DIR [cmake args...]
   local dir=$1; shift
   mkdir -p "$dir"
-  if ! cmake -S . -B "$dir" "$@" >"$dir/configure.log" 2>&1; then
+  # Every build of the full run treats a warning as an error.
+  if ! cmake -S . -B "$dir" -DTAVRIN_WERROR=ON "$@" >"$dir/configure.log" 2>&1; then
     cat "$dir/configure.log"
     return 1
   fi
