@@ -54,8 +54,8 @@ void OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
 
 // One number of the readout, whole, at the outer window's width less 44;
 // where that would put it past the frame's right edge (a wide window, a long
-// number), it ends at that edge instead.
-void DrawReadoutNumber(int outerWidth, int y, int value) {
+// number), it ends at that edge instead. Returns where it starts.
+int DrawReadoutNumber(int outerWidth, int y, int value) {
     std::string text = FormatInt(value);
     int count = static_cast<int>(text.size());
     SIZE extent = {0, 0};
@@ -63,6 +63,19 @@ void DrawReadoutNumber(int outerWidth, int y, int value) {
     GetTextExtentPoint32A(front, text.c_str(), count, &extent);
     int x = std::min<int>(outerWidth - kReadoutRightInset, app.buffers->bufferWidth - extent.cx);
     TextOutA(front, x, y, text.c_str(), count);
+    return x;
+}
+
+// The joint's name, in the readout's font, ending a space before its
+// number, so that the three angle rows can be told apart.
+void DrawAngleLabel(int numberX, int y, Joint joint) {
+    const char* name = JointName(joint);
+    const int count = static_cast<int>(std::strlen(name));
+    HDC front = app.buffers->frontDC;
+    SIZE extent = {0, 0}, space = {0, 0};
+    GetTextExtentPoint32A(front, name, count, &extent);
+    GetTextExtentPoint32A(front, " ", 1, &space);
+    TextOutA(front, numberX - space.cx - extent.cx, y, name, count);
 }
 
 // The requested target and, when asked for, the joint angles of the pose
@@ -77,7 +90,10 @@ void DrawReadout(HWND window) {
     for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kReadoutRows[i], TruncateToInt(components[i]));
     if (!app.showAngles || !app.haveValidTarget) return;
     const std::array<int, kJointCount> angles = JointDegrees(app.leg->solved);
-    for (int i = 0; i < kJointCount; ++i) DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
+    for (int i = 0; i < kJointCount; ++i) {
+        const int x = DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
+        DrawAngleLabel(x, kAngleRows[i], static_cast<Joint>(i));
+    }
 }
 
 // One complete frame: background and cloud, then the leg for the target or,

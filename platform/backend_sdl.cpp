@@ -245,12 +245,43 @@ std::string TitleInUtf8(const std::string& ansi) {
     return utf8;
 }
 
+// The title in ASCII, from the ANSI code page: the en and em dashes as
+// '-', any other character beyond ASCII as '?'.
+std::string TitleInAscii(const std::string& ansi) {
+    std::string ascii;
+    for (char c : ansi) {
+        const unsigned code = static_cast<unsigned char>(c);
+        ascii += code < 0x80 ? c : (code == 0x96 || code == 0x97) ? '-' : '?';
+    }
+    return ascii;
+}
+
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(TAVRIN_HAVE_X11)
+bool X11Of(SDL_Window* window, Display** display, ::Window* xwindow);
+
+// WM_NAME as a plain STRING; _NET_WM_NAME is left as SDL set it.
+void SetAsciiWindowName(SDL_Window* window, const std::string& name) {
+    Display* display;
+    ::Window xwindow;
+    if (!X11Of(window, &display, &xwindow)) return;
+    XStoreName(display, xwindow, name.c_str());
+    XFlush(display);
+}
+#else
+void SetAsciiWindowName(SDL_Window*, const std::string&) {}
+#endif
+
 // SDL hands X11 a title as UTF-8 text, which Xlib converts only under a
 // UTF-8 character type: in the C locale a title beyond ASCII (the em dash of
 // "Tavrin FrontView — playing") would never reach the window manager. So
 // such a title is set under C.UTF-8, and the locale put back at once; an
 // ASCII title is set as it always was, a plain STRING that every X client
 // reads.
+//
+// Tools that read WM_NAME alone (xdotool search --name, xprop's short
+// form) do not decode UTF-8 there: WM_NAME then gets an ASCII form of the
+// title, the dashes as '-' and anything else beyond ASCII as '?', while
+// _NET_WM_NAME keeps the whole title in UTF-8.
 void SetSdlTitle(Window& w) {
     Native* n = NativeOf(w);
     if (!n) return;
@@ -261,6 +292,7 @@ void SetSdlTitle(Window& w) {
     if (!ascii) std::setlocale(LC_CTYPE, "C.UTF-8");
     SDL_SetWindowTitle(n->window, title.c_str());
     if (!ascii) std::setlocale(LC_CTYPE, saved.c_str());
+    if (!ascii) SetAsciiWindowName(n->window, TitleInAscii(w.title));
 }
 
 void CreateSdlWindow(Window& w) {

@@ -21,6 +21,18 @@ COLORREF ColourOf(int margin) {
     return RGB(c.red, c.green, c.blue);
 }
 
+// A word of the legend in its margin's colour, brightened where that is too
+// dark to read on black (the ramp ends in the cloud's own dark green): the
+// hue kept, its brightest channel raised to 200 when it is under 150.
+COLORREF ReadableOnBlack(COLORREF colour) {
+    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    const int value = std::max({r, g, b});
+    if (value >= 150) return colour;
+    if (value == 0) return RGB(200, 200, 200);
+    auto raise = [value](int c) { return (c * 200 + value / 2) / value; };
+    return RGB(raise(r), raise(g), raise(b));
+}
+
 struct Pixel {
     int x;
     int y;
@@ -85,7 +97,7 @@ void DrawMarginLegend(HDC dc, int frameHeight) {
     };
     std::vector<Word> words = {{"joint margin", kLegendText}};
     for (int m = 0; m <= kMarginRampTop; m += 5) {
-        words.push_back({m == kMarginRampTop ? std::to_string(m) + "+" : std::to_string(m), ColourOf(m)});
+        words.push_back({m == kMarginRampTop ? std::to_string(m) + "+" : std::to_string(m), ReadableOnBlack(ColourOf(m))});
     }
     words.push_back({"degrees", kLegendText});
 

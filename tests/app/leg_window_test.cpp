@@ -143,6 +143,25 @@ TEST_F(AnglesShownWindow, StartsWithTheAngleRows) {
     for (int row : {130, 150, 170}) EXPECT_EQ(656 + TextBoxWidth("90"), TextBoxRight(app.buffers->frontDC, 656, row)) << row;
 }
 
+// Each angle row is labelled with its joint, in the readout's font, ending
+// a space before the number; the target's rows have no label.
+TEST_F(AnglesShownWindow, TheAngleRowsAreLabelledWithTheirJoints) {
+    const int space = TextBoxWidth(" ");
+    const struct {
+        int row;
+        const char* name;
+    } rows[] = {{130, "yaw"}, {150, "hip"}, {170, "knee"}};
+    for (const auto& r : rows) {
+        const int left = 656 - space - TextBoxWidth(r.name);
+        EXPECT_EQ(kBlack, Front(left - 1, r.row)) << r.name;
+        EXPECT_EQ(kWhite, Front(left, r.row)) << r.name;
+        EXPECT_EQ(kWhite, Front(656 - space - 1, r.row)) << r.name;
+        EXPECT_EQ(kBlack, Front(656 - space, r.row)) << r.name << ": a space before the number";
+        EXPECT_EQ(kWhite, Front(656, r.row)) << r.name;
+    }
+    for (int row : {70, 90, 110}) EXPECT_EQ(kBlack, Front(656 - space - 1, row)) << "no label on the target's rows";
+}
+
 // The defaults file gives the very frame of no file at all.
 class DefaultsFileWindow : public AppTest {
 public:

@@ -64,8 +64,14 @@ xdotool key p
 sleep 0.3
 title=$(xprop -id "$window" _NET_WM_NAME)
 [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Tavrin FrontView — playing"' ] || fail "while playing the title is: $title"
+# Tools that read WM_NAME alone find it by an ASCII form of the title.
+name=$(xprop -id "$window" WM_NAME)
+[ "$name" = 'WM_NAME(STRING) = "Tavrin FrontView - playing"' ] || fail "while playing WM_NAME is: $name"
+found=$(xdotool search --name '^Tavrin FrontView - playing$' | head -n 1)
+[ "$found" = "$window" ] || fail "xdotool search --name does not find the playing window"
 sleep 1.5
 title=$(xprop -id "$window" _NET_WM_NAME)
 [ "$title" = '_NET_WM_NAME(UTF8_STRING) = "Tavrin FrontView"' ] || fail "after playing the title is: $title"
+[ "$(xdotool search --name '^Tavrin FrontView$' | head -n 1)" = "$window" ] || fail "xdotool search --name does not find the window after playing"
 close_and_expect_exit "$close_request"
 echo "window for a leg file: refusals, the example leg's frame, its angle rows and a playback as expected"

@@ -67,6 +67,9 @@ TEST(MarginDrawingTest, TheLegendSitsAtTheBottomLeft) {
             right = std::max(right, x);
             red = red || c == Ramp(0);
             yellow = yellow || c == Ramp(10);
+            // Every word reads on black, "30+" too (the ramp ends in the
+            // cloud's dark green): its brightest channel at least 150.
+            EXPECT_GE(std::max({GetRValue(c), GetGValue(c), GetBValue(c)}), 150) << x << "," << y;
         }
     }
     SIZE line = {0, 0};
