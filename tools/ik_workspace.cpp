@@ -58,7 +58,7 @@ int Count(const LegDescription& leg, const std::vector<float>& grid, double step
 }
 
 int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double step, Format format, bool margins,
-               bool yesLarge, std::string& error) {
+               CloudUp up, bool yesLarge, std::string& error) {
     VolumeOptions options;
     options.margins = margins;
     // The cloud is sized before it is written (and the PLY header states
@@ -71,16 +71,16 @@ int WriteCloud(const LegDescription& leg, const std::vector<float>& grid, double
     error = LargeOutputRefusal(vertices, "vertices", bytesPerVertex, yesLarge);
     if (!error.empty()) return kUsageError;
     if (format == Format::kCsv) {
-        CsvWriter csv(stdout, margins);
+        CsvWriter csv(stdout, margins, up);
         SweepVolume(leg, grid, options, csv);
         return csv.Finish() ? 0 : kWriteError;
     }
     // The cloud is bytes: no line-end translation on the way out.
     UseBinaryStandardOutput();
     const std::string comment = "tavrin-ik workspace: leg " + std::to_string(leg.upper) + "/" +
-                                std::to_string(leg.lower) + ", step " + DoubleText(step) +
-                                ", model units with y pointing down";
-    PlyWriter ply(stdout, vertices, margins, comment);
+                                std::to_string(leg.lower) + ", step " + DoubleText(step) + ", model units with " +
+                                (up == CloudUp::Window ? "y pointing down" : up == CloudUp::Y ? "y up" : "z up");
+    PlyWriter ply(stdout, vertices, margins, comment, up);
     SweepVolume(leg, grid, options, ply);
     return ply.Finish() ? 0 : kWriteError;
 }
@@ -91,11 +91,12 @@ int Workspace(const LegDescription& leg, int argc, char** argv, std::string& err
     Format format = Format::kCount;
     bool margins = false;
     bool yesLarge = false;
+    CloudUp up = CloudUp::Window;
     bool haveStep = false;
     double step = 0;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool takesValue = arg == "--step" || arg == "--format";
+        const bool takesValue = arg == "--step" || arg == "--format" || arg == "--up";
         if (takesValue && i + 1 == argc) {
             error = arg + " needs a value";
             return kUsageError;
@@ -116,6 +117,14 @@ int Workspace(const LegDescription& leg, int argc, char** argv, std::string& err
             margins = true;
         } else if (arg == kYesLargeOption) {
             yesLarge = true;
+        } else if (arg == "--up") {
+            const std::string axis = argv[++i];
+            if (axis == "y") up = CloudUp::Y;
+            else if (axis == "z") up = CloudUp::Z;
+            else {
+                error = "--up takes y or z, not " + Quote(argv[i]);
+                return kUsageError;
+            }
         } else if (arg.compare(0, 1, "-") == 0) {
             error = "unknown option: " + Quote(argv[i]);
             return kUsageError;
@@ -133,5 +142,5 @@ int Workspace(const LegDescription& leg, int argc, char** argv, std::string& err
         return kUsageError;
     }
     if (format == Format::kCount) return Count(leg, grid, step, margins);
-    return WriteCloud(leg, grid, step, format, margins, yesLarge, error);
+    return WriteCloud(leg, grid, step, format, margins, up, yesLarge, error);
 }

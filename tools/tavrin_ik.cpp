@@ -29,14 +29,14 @@ namespace {
 
 const char kUsage[] =
     "usage: tavrin-ik [--leg FILE] solve X Y Z\n"
-    "       tavrin-ik [--leg FILE] sweep Z\n"
+    "       tavrin-ik [--leg FILE] sweep [--header] Z\n"
     "       tavrin-ik [--leg FILE] sweep --count Z [Z ...]\n"
     "       tavrin-ik [--leg FILE] path PATHFILE [--step MS] [--format csv|ssc32|header]\n"
     "                 [--yes-large]\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
     "       tavrin-ik [--leg FILE] workspace [--step S] [--format count|ply|csv] [--margin]\n"
-    "                 [--yes-large]\n"
+    "                 [--up y|z] [--yes-large]\n"
     "       tavrin-ik --help\n"
     "\n"
     "solve  prints the servo angles and knee position for the foot target (X, Y, Z)\n"
@@ -44,8 +44,9 @@ const char kUsage[] =
     "       With a leg file whose [servo.JOINT] sections say how the servos are\n"
     "       mounted, a target in range also gets \"servo\": each such joint's servo\n"
     "       degrees and pulse width in microseconds.\n"
-    "sweep  prints every reachable grid point at depth Z as one 'x,y' line,\n"
-    "       or with --count only how many there are, one line per depth.\n"
+    "sweep  prints every reachable grid point at depth Z as one 'x,y' line (after\n"
+    "       a header line x,y with --header), or with --count only how many there\n"
+    "       are, one line per depth.\n"
     "path   samples the foot path in PATHFILE (CSV: t_ms,x,y,z) every MS milliseconds\n"
     "       (default 20; the last row always), solves every sample and writes CSV\n"
     "       (t_ms,x,y,z,reachable,yaw,hip,knee and the servos' pulse widths),\n"
@@ -66,7 +67,8 @@ const char kUsage[] =
     "       --margin adds each point's joint margin, the fewest degrees any joint\n"
     "       has to its end stop: a histogram for count, a margin and the window's\n"
     "       colour for each vertex of ply, a fourth column for csv. S defaults to\n"
-    "       R/500 for count, R/100 for ply and csv.\n"
+    "       R/500 for count, R/100 for ply and csv.\n"    "       --up y writes the points y-up as (x, -y, -z), --up z z-up as (x, z, -y);\n"
+    "       without it they are in the window's frame, y pointing down.\n"
     "--leg FILE  the leg to solve, described in TOML (segment lengths, joint\n"
     "       ranges, servos; see legs/example.toml); without it the default leg:\n"
     "       upper 10, lower 15, every joint 0..180.\n"
@@ -101,11 +103,12 @@ int Solve(const LegDescription& leg, const std::vector<float>& v) {
     return 0;
 }
 
-int Sweep(const LegDescription& leg, float depth) {
+int Sweep(const LegDescription& leg, float depth, bool header) {
     PointList points;
     FastSweep(leg, depth, points);
     std::string out;
     out.reserve(points.size() * 24);
+    if (header) out += "x,y\n";
     for (const D3DXVECTOR3& p : points) {
         out += FloatText(p.x);
         out += ',';
@@ -162,14 +165,15 @@ int Run(int argc, char** argv) {
     }
     if (command == "sweep") {
         bool count = argc > 2 && std::strcmp(argv[2], "--count") == 0;
-        int first = count ? 3 : 2;
+        bool header = argc > 2 && std::strcmp(argv[2], "--header") == 0;
+        int first = count || header ? 3 : 2;
         for (int i = first; i < argc; ++i) {
             if (std::strncmp(argv[i], "--", 2) == 0) return UsageError("unknown option: " + Quote(argv[i]));
         }
         if (argc <= first) return UsageError("sweep needs a depth Z");
-        if (!count && argc > 3) return UsageError("unexpected argument: " + Quote(argv[3]));
+        if (!count && argc > first + 1) return UsageError("unexpected argument: " + Quote(argv[first + 1]));
         if (!ParseNumbers(argv + first, argc - first, numbers, error)) return UsageError(error);
-        return count ? SweepCounts(leg, numbers) : Sweep(leg, numbers[0]);
+        return count ? SweepCounts(leg, numbers) : Sweep(leg, numbers[0], header);
     }
     if (command == "path") {
         PathOptions options;

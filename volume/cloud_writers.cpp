@@ -22,11 +22,20 @@ bool WriteAll(FILE* out, const std::string& bytes) {
 
 }  // namespace
 
-PlyWriter::PlyWriter(FILE* out, uint64_t vertices, bool margins, const std::string& comment)
-    : out_(out), vertices_(vertices), margins_(margins) {
+D3DXVECTOR3 TurnedUp(CloudUp up, float x, float y, float z) {
+    switch (up) {
+    case CloudUp::Y: return D3DXVECTOR3(x, -y, -z);
+    case CloudUp::Z: return D3DXVECTOR3(x, z, -y);
+    case CloudUp::Window: break;
+    }
+    return D3DXVECTOR3(x, y, z);
+}
+
+PlyWriter::PlyWriter(FILE* out, uint64_t vertices, bool margins, const std::string& comment, CloudUp up)
+    : out_(out), vertices_(vertices), margins_(margins), up_(up) {
     std::string header = "ply\nformat binary_little_endian 1.0\ncomment " + comment + "\nelement vertex " +
                          std::to_string(vertices) + "\nproperty float x\nproperty float y\nproperty float z\n";
-    if (margins) header += "property uchar margin\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n";
+    if (margins) header += "property uchar scalar_margin\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n";
     header += "end_header\n";
     failed_ = !WriteAll(out_, header);
 }
@@ -36,7 +45,8 @@ bool PlyWriter::TakeSlice(float z, const PointList& points, const std::vector<ui
     buffer_.resize(points.size() * size);
     char* at = &buffer_[0];
     for (size_t i = 0; i < points.size(); ++i) {
-        at = PutFloat(PutFloat(PutFloat(at, points[i].x), points[i].y), z);
+        const D3DXVECTOR3 p = TurnedUp(up_, points[i].x, points[i].y, z);
+        at = PutFloat(PutFloat(PutFloat(at, p.x), p.y), p.z);
         if (margins_) {
             const MarginColour c = MarginRampColour(margins[i]);
             *at++ = static_cast<char>(margins[i]);
@@ -54,7 +64,7 @@ bool PlyWriter::Finish() const {
     return !failed_ && written_ == vertices_;
 }
 
-CsvWriter::CsvWriter(FILE* out, bool margins) : out_(out), margins_(margins) {
+CsvWriter::CsvWriter(FILE* out, bool margins, CloudUp up) : out_(out), margins_(margins), up_(up) {
     failed_ = !WriteAll(out_, margins ? "x,y,z,margin\n" : "x,y,z\n");
 }
 
@@ -66,12 +76,22 @@ bool CsvWriter::TakeSlice(float z, const PointList& points, const std::vector<ui
     char zText[32];
     const size_t zLength = static_cast<size_t>(WriteFloatText(zText, z) - zText);
     for (size_t i = 0; i < points.size(); ++i) {
-        at = WriteFloatText(at, points[i].x);
-        *at++ = ',';
-        at = WriteFloatText(at, points[i].y);
-        *at++ = ',';
-        std::memcpy(at, zText, zLength);
-        at += zLength;
+        if (up_ == CloudUp::Window) {
+            // The slice's depth is the same text on every line.
+            at = WriteFloatText(at, points[i].x);
+            *at++ = ',';
+            at = WriteFloatText(at, points[i].y);
+            *at++ = ',';
+            std::memcpy(at, zText, zLength);
+            at += zLength;
+        } else {
+            const D3DXVECTOR3 p = TurnedUp(up_, points[i].x, points[i].y, z);
+            at = WriteFloatText(at, p.x);
+            *at++ = ',';
+            at = WriteFloatText(at, p.y);
+            *at++ = ',';
+            at = WriteFloatText(at, p.z);
+        }
         if (margins_) {
             *at++ = ',';
             at = std::to_chars(at, at + 4, static_cast<int>(margins[i])).ptr;

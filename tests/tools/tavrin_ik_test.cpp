@@ -41,6 +41,37 @@ TEST(TavrinIkTest, SweepListsPointsInShortestFloatText) {
     EXPECT_EQ(last, r.out.substr(r.out.size() - last.size()));
 }
 
+#ifdef TAVRIN_SYSTEM_PYTHON
+// Every CSV the tool writes reads with a plain pandas.read_csv: a header
+// line first, the columns named, every row a row.
+TEST(TavrinIkTest, EveryCsvReadsWithPandasAsItIs) {
+    if (std::system(("'" TAVRIN_SYSTEM_PYTHON "' -c 'import pandas' 2>/dev/null")) != 0) {
+        GTEST_SKIP() << "pandas (Debian's python3-pandas) is not installed";
+    }
+    const std::string leg = std::string("--leg '") + TAVRIN_SOURCE_DIR + "/legs/example.toml' ";
+    const struct {
+        std::string args;
+        std::string columns;
+        const char* rows;
+    } cases[] = {
+        {"sweep --header 0", "x,y", "380972"},
+        {leg + "path '" + TAVRIN_SOURCE_DIR + "/paths/step.csv'", "t_ms,x,y,z,reachable,yaw,hip,knee,hip_us,knee_us",
+         "61"},
+        {"workspace --format csv --step 3", "x,y,z", "1217"},
+        {"workspace --format csv --step 3 --margin", "x,y,z,margin", "1217"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = ScratchPath("pandas.csv");
+        ToolRun r = RunTool(c.args + " >'" + path + "'");
+        ASSERT_EQ(0, r.status) << c.args << ": " << r.err;
+        ToolRun read = RunShell("'" TAVRIN_SYSTEM_PYTHON "' '" TAVRIN_SOURCE_DIR "/tests/tools/read_with_pandas.py' '" +
+                                path + "'");
+        EXPECT_EQ(c.columns + "\n" + c.rows + "\n", read.out) << c.args << ": " << read.err;
+        std::remove(path.c_str());
+    }
+}
+#endif
+
 TEST(TavrinIkTest, SweepCountsEachDepth) {
     ToolRun r = RunTool("sweep --count 0 25 -25 +0");
     EXPECT_EQ(0, r.status);

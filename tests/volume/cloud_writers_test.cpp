@@ -37,7 +37,7 @@ TEST(PlyWriterTest, HeaderAndLittleEndianVertices) {
     const std::string header =
         "ply\nformat binary_little_endian 1.0\ncomment a test cloud\nelement vertex 4\n"
         "property float x\nproperty float y\nproperty float z\n"
-        "property uchar margin\nproperty uchar red\nproperty uchar green\nproperty uchar blue\nend_header\n";
+        "property uchar scalar_margin\nproperty uchar red\nproperty uchar green\nproperty uchar blue\nend_header\n";
     ASSERT_EQ(header.size() + 4 * 16, text.size());
     EXPECT_EQ(header, text.substr(0, header.size()));
     // -1.5f is 0xbfc00000, 2.5f 0x40200000, -0.0f 0x80000000: lowest byte first.

@@ -172,6 +172,50 @@ TEST(WorkspaceCommandTest, CloudsReadBackByNumpy) {
         }
     }
 }
+
+// The first and last point of the literal volume turned as --up turns it:
+// "x y z margin" in hex, as read_with_meshio.py prints them.
+std::string Turned(const std::string& described, const char* up) {
+    std::istringstream words(described);
+    std::string x, y, z, margin;
+    words >> x >> y >> z >> margin;
+    auto negated = [](const std::string& hex) {
+        uint32_t bits = static_cast<uint32_t>(std::stoul(hex, nullptr, 16)) ^ 0x80000000u;
+        char text[16];
+        std::snprintf(text, sizeof text, "%08x", bits);
+        return std::string(text);
+    };
+    if (std::strcmp(up, "y") == 0) return x + " " + negated(y) + " " + negated(z) + " " + margin;
+    if (std::strcmp(up, "z") == 0) return x + " " + z + " " + negated(y) + " " + margin;
+    return x + " " + y + " " + z + " " + margin;
+}
+
+// A reader nobody here wrote (meshio) finds the margin as CloudCompare's
+// scalar field and the points turned as asked: y-up (x, -y, -z), z-up
+// (x, z, -y), or the window's frame.
+TEST(WorkspaceCommandTest, ViewersReadTheMarginAndTheAxesAsAsked) {
+    if (std::system(("'" + std::string(TAVRIN_SYSTEM_PYTHON) + "' -c 'import meshio' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "meshio (Debian's python3-meshio) is not installed";
+    }
+    const LiteralVolume literal = SweepLiterally(ExampleLeg(), 3.0, true);
+    for (const char* up : {"", "y", "z"}) {
+        SCOPED_TRACE(up);
+        const std::string path = ScratchPath("turned.ply");
+        const std::string option = *up ? std::string(" --up ") + up : std::string();
+        ToolRun r = RunTool(kExampleLeg + "workspace --format ply --margin --step 3" + option + " >'" + path + "'");
+        ASSERT_EQ(0, r.status) << r.err;
+        ToolRun read = RunShell(std::string("'") + TAVRIN_SYSTEM_PYTHON + "' '" + TAVRIN_SOURCE_DIR +
+                                "/tests/volume/read_with_meshio.py' '" + path + "'");
+        ASSERT_EQ(0, read.status) << read.err;
+        EXPECT_EQ(std::to_string(literal.points) + "\nscalar_margin red green blue\n" +
+                      Turned(WithoutColour(literal.first), up) + "\n" + Turned(WithoutColour(literal.last), up) + "\n",
+                  read.out);
+        std::remove(path.c_str());
+    }
+    ToolRun bad = RunTool("workspace --format ply --up x");
+    EXPECT_EQ(2, bad.status);
+    EXPECT_EQ("tavrin-ik: --up takes y or z, not 'x' (see tavrin-ik --help)\n", bad.err);
+}
 #endif
 
 TEST(WorkspaceCommandTest, BadArgumentsGiveOneLineAndTwo) {
