@@ -109,18 +109,30 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
     out.Append(" and the path file ");
     out.Append(CommentText(sources.pathFile));
     out.Append(".\n   One sample every TAVRIN_PATH_STEP_MS milliseconds. A sample out of the leg's\n"
-               "   reach holds the pose before it, and before the first reachable sample that\n"
-               "   sample's pose; tavrin_path_reachable tells which were reached. */\n"
-               "#ifndef TAVRIN_PATH_H\n#define TAVRIN_PATH_H\n\n#include <stdint.h>\n\n");
+               "   reach holds the pose before it, and before the first reachable sample that\n");
+    out.Append(sources.pulsesOnly ? "   sample's pose. The pulse widths alone. */\n"
+                                  : "   sample's pose; tavrin_path_reachable tells which were reached. */\n");
+    out.Append("#ifndef TAVRIN_PATH_H\n#define TAVRIN_PATH_H\n\n#include <stdint.h>\n\n"
+               "/* Where the arrays live: in flash on AVR (an Arduino Uno has 2 KB of RAM and\n"
+               "   32 KB of flash), read back with pgm_read_*; in ordinary memory elsewhere.\n"
+               "   Read them through the functions at the end, never directly. */\n"
+               "#if defined(__AVR__)\n#include <avr/pgmspace.h>\n#define TAVRIN_PATH_STORAGE PROGMEM\n"
+               "#define TAVRIN_PATH_READ_8(p) pgm_read_byte(p)\n#define TAVRIN_PATH_READ_16(p) pgm_read_word(p)\n"
+               "#define TAVRIN_PATH_READ_32(p) pgm_read_dword(p)\n#else\n#define TAVRIN_PATH_STORAGE\n"
+               "#define TAVRIN_PATH_READ_8(p) (*(p))\n#define TAVRIN_PATH_READ_16(p) (*(p))\n"
+               "#define TAVRIN_PATH_READ_32(p) (*(p))\n#endif\n\n");
     out.Append("#define TAVRIN_PATH_STEP_MS ");
     out.AppendInt(stepMs);
     out.Append("\n#define TAVRIN_PATH_SAMPLES ");
     out.AppendInt(static_cast<int64_t>(span.samples));
-    out.Append("u\n\n/* The joints of tavrin_path_deg, in order. */\nenum { ");
-    for (int j = 0; j < kJointCount; ++j) {
-        out.Append("TAVRIN_PATH_" + Upper(JointName(static_cast<Joint>(j))) + " = " + std::to_string(j) + ", ");
+    out.Append("u\n\n");
+    if (!sources.pulsesOnly) {
+        out.Append("/* The joints of tavrin_path_deg, in order. */\nenum { ");
+        for (int j = 0; j < kJointCount; ++j) {
+            out.Append("TAVRIN_PATH_" + Upper(JointName(static_cast<Joint>(j))) + " = " + std::to_string(j) + ", ");
+        }
+        out.Append("TAVRIN_PATH_JOINTS = 3 };\n");
     }
-    out.Append("TAVRIN_PATH_JOINTS = 3 };\n");
     if (servoCount > 0) {
         out.Append("/* The servos of tavrin_path_us, in order: the joints with a servo. */\nenum { ");
         int column = 0;
@@ -132,7 +144,7 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
         out.Append("TAVRIN_PATH_SERVOS = " + std::to_string(servoCount) + " };\n");
 
         out.Append(std::string("\n/* Pulse widths in microseconds, one row a sample. */\nstatic const ") + pulseType +
-                   " tavrin_path_us[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_SERVOS] = {\n");
+                   " tavrin_path_us[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_SERVOS] TAVRIN_PATH_STORAGE = {\n");
         bool ok = EachSample(sources.pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
             if (!sample.reachable && unreachable) unreachable(sample);
             const char* separator = "    {";
@@ -148,8 +160,14 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
         out.Append("};\n");
     }
 
+    if (sources.pulsesOnly) {
+        out.Append(std::string("\nstatic inline ") + pulseType +
+                   " tavrin_path_pulse(uint32_t sample, unsigned servo) {\n    return TAVRIN_PATH_READ_" +
+                   (widePulses ? "32" : "16") + "(&tavrin_path_us[sample][servo]);\n}\n\n#endif\n");
+        return true;
+    }
     out.Append("\n/* Joint angles in whole degrees, one row a sample. */\n"
-               "static const uint16_t tavrin_path_deg[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_JOINTS] = {\n");
+               "static const uint16_t tavrin_path_deg[TAVRIN_PATH_SAMPLES][TAVRIN_PATH_JOINTS] TAVRIN_PATH_STORAGE = {\n");
     // The pulse pass above has told of every unreachable sample already.
     UnreachableSink tell = servoCount > 0 ? UnreachableSink() : unreachable;
     bool ok = EachSample(sources.pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
@@ -162,20 +180,20 @@ bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescrip
     });
     if (!ok) return false;
     out.Append("};\n\n/* 1 where the leg reaches the sample's target, 0 where it holds a pose. */\n"
-               "static const uint8_t tavrin_path_reachable[TAVRIN_PATH_SAMPLES] = {\n");
+               "static const uint8_t tavrin_path_reachable[TAVRIN_PATH_SAMPLES] TAVRIN_PATH_STORAGE = {\n");
     ok = EachSample(sources.pathFile, stepMs, leg, out, error, [&](const SolvedSample& sample) {
         out.Append(sample.reachable ? "    1,\n" : "    0,\n", 7);
     });
     if (!ok) return false;
     out.Append("};\n\nstatic inline uint16_t tavrin_path_degrees(uint32_t sample, unsigned joint) {\n"
-               "    return tavrin_path_deg[sample][joint];\n}\n");
+               "    return TAVRIN_PATH_READ_16(&tavrin_path_deg[sample][joint]);\n}\n");
     if (servoCount > 0) {
         out.Append(std::string("static inline ") + pulseType +
-                   " tavrin_path_pulse(uint32_t sample, unsigned servo) {\n"
-                   "    return tavrin_path_us[sample][servo];\n}\n");
+                   " tavrin_path_pulse(uint32_t sample, unsigned servo) {\n    return TAVRIN_PATH_READ_" +
+                   (widePulses ? "32" : "16") + "(&tavrin_path_us[sample][servo]);\n}\n");
     }
     out.Append("static inline uint8_t tavrin_path_reaches(uint32_t sample) {\n"
-               "    return tavrin_path_reachable[sample];\n}\n\n#endif\n");
+               "    return TAVRIN_PATH_READ_8(&tavrin_path_reachable[sample]);\n}\n\n#endif\n");
     return true;
 }
 

@@ -24,6 +24,7 @@ bool ExportPathCsv(const std::string& pathFile, int stepMs, const LegDescription
 struct HeaderSources {
     std::string legFile;    // empty for the default leg
     std::string pathFile;
+    bool pulsesOnly = false;  // --only us: the pulse widths alone
 };
 
 // A header that compiles as C and as C++ with <stdint.h> alone: the step,
@@ -32,7 +33,9 @@ struct HeaderSources {
 // sample was reachable. A sample out of reach holds the kept pose, and
 // before the first reachable sample that sample's pose; a path that never
 // comes within reach is all zeros. Pulse widths are uint16_t, or uint32_t
-// for a servo whose pulse goes beyond 65535 us.
+// for a servo whose pulse goes beyond 65535 us. The arrays go to flash on
+// AVR (PROGMEM) and are read through accessor functions everywhere; with
+// pulsesOnly the degrees and the reached flags stay out.
 bool ExportPathHeader(const HeaderSources& sources, int stepMs, const LegDescription& leg, const PathSpan& span,
                       OutputBuffer& out, const UnreachableSink& unreachable, std::string& error);
 

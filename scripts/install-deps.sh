@@ -9,7 +9,7 @@ packages=(cmake g++ make pkg-config libsdl2-dev libtomlplusplus-dev)
 case "$goal" in
   build) ;;
   run) packages+=() ;;
-  test) packages+=(googletest libgtest-dev libbenchmark-dev python3-numpy python3-pandas python3-meshio libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick
+  test) packages+=(googletest libgtest-dev libbenchmark-dev python3-numpy python3-pandas python3-meshio gcc-avr avr-libc binutils-avr simavr libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick
                   clang libclang-rt-14-dev g++-mingw-w64-i686 wine wine32:i386 weston) ;;
   *) echo "install-deps.sh: unknown goal '$goal' (build, run or test)" >&2; exit 2 ;;
 esac

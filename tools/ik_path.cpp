@@ -1,5 +1,6 @@
 #include "tools/ik_path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -100,13 +101,19 @@ bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& 
     bool havePath = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--step" || arg == "--format") {
+        if (arg == "--step" || arg == "--format" || arg == "--only") {
             if (i + 1 >= argc) {
-                error = arg + (arg == "--step" ? " needs MS" : " needs csv, ssc32 or header");
+                error = arg + (arg == "--step" ? " needs MS" : arg == "--only" ? " needs us" : " needs csv, ssc32 or header");
                 return false;
             }
             const char* value = argv[++i];
-            if (arg == "--step") {
+            if (arg == "--only") {
+                if (std::strcmp(value, "us") != 0) {
+                    error = "--only takes us (the pulse widths alone), not " + Quote(value);
+                    return false;
+                }
+                options.pulsesOnly = true;
+            } else if (arg == "--step") {
                 if (!ParseStep(value, options.stepMs)) {
                     error = "--step takes whole milliseconds from 1 to " + std::to_string(kMaxStepMs) + ", not " +
                             Quote(value);
@@ -139,10 +146,19 @@ bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& 
         error = "path needs a PATHFILE";
         return false;
     }
+    if (options.pulsesOnly && options.format != PathFormat::Header) {
+        error = "--only us is for --format header";
+        return false;
+    }
     return true;
 }
 
 int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& options) {
+    if (options.pulsesOnly && std::none_of(leg.servos.begin(), leg.servos.end(), [](const auto& s) { return s.has_value(); })) {
+        std::fprintf(stderr, "tavrin-ik: --only us needs a leg file with [servo.JOINT] sections: without servos there "
+                             "are no pulse widths\n");
+        return kUsageError;
+    }
     if (options.format == PathFormat::Ssc32 && !HasChannels(leg)) {
         std::fprintf(stderr, "tavrin-ik: --format ssc32 needs a leg file whose [servo.JOINT] sections give a "
                              "channel\n");
@@ -165,8 +181,8 @@ int RunPath(const LegDescription& leg, const char* legFile, const PathOptions& o
     switch (options.format) {
     case PathFormat::Csv: exported = ExportPathCsv(options.pathFile, options.stepMs, leg, out, tell, error); break;
     case PathFormat::Header:
-        exported = ExportPathHeader(HeaderSources{legFile ? legFile : "", options.pathFile}, options.stepMs, leg,
-                                    span, out, tell, error);
+        exported = ExportPathHeader(HeaderSources{legFile ? legFile : "", options.pathFile, options.pulsesOnly},
+                                    options.stepMs, leg, span, out, tell, error);
         break;
     case PathFormat::Ssc32: exported = ExportSsc32(options.pathFile, options.stepMs, leg, out, tell, error); break;
     }

@@ -13,10 +13,11 @@ struct PathOptions {
     int stepMs = 20;
     PathFormat format = PathFormat::Csv;
     bool yesLarge = false;   // --yes-large: write an output past the sane size
+    bool pulsesOnly = false; // --only us: a header of the pulse widths alone
 };
 
 // The arguments after "path": PATHFILE [--step MS] [--format csv|ssc32|header]
-// [--yes-large], options in any order. False with a one-line error.
+// [--only us] [--yes-large], options in any order. False with a one-line error.
 bool ParsePathOptions(int argc, char** argv, PathOptions& options, std::string& error);
 
 // Writes the export to standard output and returns the exit status: 0 done,

@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -213,23 +214,25 @@ TEST(PathCommandTest, HeaderCompilesAsCAndCppWithTheCsvNumbers) {
         degrees += "    {" + cells[5] + "," + cells[6] + "," + cells[7] + "},\n";
         pulses += "    {" + cells[8] + "," + cells[9] + "},\n";
     }
-    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_JOINTS] = {\n" + degrees + "};\n")) << header;
-    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_SERVOS] = {\n" + pulses + "};\n")) << header;
+    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_JOINTS] TAVRIN_PATH_STORAGE = {\n" + degrees + "};\n"))
+        << header;
+    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_SERVOS] TAVRIN_PATH_STORAGE = {\n" + pulses + "};\n"))
+        << header;
 
     // A leg without servos, out of reach at the start: degrees only, the
     // first reachable pose before it is reached.
     std::string leaves = WriteTempFile("leaves.csv", kLeavesReach);
     header = CompileHeader("", leaves, 3);
     EXPECT_EQ(std::string::npos, header.find("tavrin_path_us"));
-    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_JOINTS] = {\n    {83,73,117},\n    {83,73,117},\n    {83,73,117},\n"))
+    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_JOINTS] TAVRIN_PATH_STORAGE = {\n    {83,73,117},\n    {83,73,117},\n    {83,73,117},\n"))
         << header;
-    EXPECT_NE(std::string::npos, header.find("tavrin_path_reachable[TAVRIN_PATH_SAMPLES] = {\n    0,\n    0,\n    1,\n"));
+    EXPECT_NE(std::string::npos, header.find("tavrin_path_reachable[TAVRIN_PATH_SAMPLES] TAVRIN_PATH_STORAGE = {\n    0,\n    0,\n    1,\n"));
 
     // Pulses beyond 16 bits, and a path the leg never reaches.
     std::string never = WriteTempFile("never.csv", "t_ms,x,y,z\n0,30,0,0\n40,30,10,0\n");
     header = CompileHeader("[servo.yaw]\npulse = [1000, 70000]\n", never, 3);
     EXPECT_NE(std::string::npos, header.find("static const uint32_t tavrin_path_us["));
-    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_SERVOS] = {\n    {0},\n    {0},\n    {0},\n};"));
+    EXPECT_NE(std::string::npos, header.find("[TAVRIN_PATH_SERVOS] TAVRIN_PATH_STORAGE = {\n    {0},\n    {0},\n    {0},\n};"));
 }
 
 // Channels for the hip and the knee, none for the yaw servo, on a leg of
@@ -329,6 +332,9 @@ TEST(PathCommandTest, BadPathFilesAndArgumentsExitTwoWithNothingOnStandardOutput
         {"path --format json a.csv", "--format takes csv, ssc32 or header, not 'json'"},
         {"path a.csv --format", "--format needs csv, ssc32 or header"},
         {"path a.csv --loop", "unknown option: '--loop'"},
+        {"path a.csv --format header --only deg", "--only takes us (the pulse widths alone), not 'deg'"},
+        {"path a.csv --only us", "--only us is for --format header"},
+        {"path a.csv --format header --only", "--only needs us"},
     };
     for (const auto& u : usage) {
         ToolRun run = RunTool(u.args);
@@ -395,6 +401,103 @@ TEST(PathCommandTest, AnOutputPastASaneSizeIsRefusedUnlessAskedFor) {
     std::string fits = WriteTempFile("fits.csv", "t_ms,x,y,z\n0,10,15,5\n600000000,10,15,0\n");
     ToolRun run = RunShell("'" TAVRIN_IK_PATH "' --leg " + Quoted(leg) + " path " + Quoted(fits) + " | head -c 1");
     EXPECT_EQ("t", run.out);
+}
+
+// The sketch of a board: every sample's pulse widths, read through the
+// header's accessor, on the serial line as "us,us" lines.
+const char kAvrSketch[] = R"(#include <avr/interrupt.h>
+#include <avr/io.h>
+#include <avr/sleep.h>
+#include "tavrin_path.h"
+
+static void put(char c) {
+    while (!(UCSR0A & (1 << UDRE0))) {
+    }
+    UDR0 = c;
+}
+
+static void number(uint16_t v) {
+    char text[6];
+    int n = 0;
+    do {
+        text[n++] = (char)('0' + v % 10);
+        v /= 10;
+    } while (v);
+    while (n) put(text[--n]);
+}
+
+int main(void) {
+    UBRR0 = 8;
+    UCSR0B = 1 << TXEN0;
+    for (uint32_t i = 0; i < TAVRIN_PATH_SAMPLES; ++i) {
+        for (unsigned s = 0; s < TAVRIN_PATH_SERVOS; ++s) {
+            if (s) put(',');
+            number(tavrin_path_pulse(i, s));
+        }
+        put('\n');
+    }
+    cli();
+    sleep_enable();
+    sleep_cpu();
+    return 0;
+}
+)";
+
+// A 60 s path at 20 ms, its pulse widths alone, fits an Arduino Uno: the
+// arrays in flash (32,256 bytes for a sketch), none of it in its 2 KB of
+// RAM; run on a simulated ATmega328P it sends the CSV's pulse widths.
+TEST(PathCommandTest, APulseHeaderFitsAnUnoAndPlaysItsPulses) {
+    const std::string path = WriteTempFile("minute.csv", "t_ms,x,y,z\n0,50,70,20\n30000,60,80,10\n60000,50,70,20\n");
+    ToolRun header = RunTool("--leg " + Quoted(kExampleLeg) + " path " + Quoted(path) + " --format header --only us");
+    ASSERT_EQ(0, header.status) << header.err;
+    EXPECT_EQ(std::string::npos, header.out.find("tavrin_path_deg")) << "--only us: no degrees";
+    EXPECT_EQ(std::string::npos, header.out.find("tavrin_path_reachable")) << "--only us: no reached flags";
+    const std::string dir = TempPath("uno");
+    mkdir(dir.c_str(), 0755);
+    WriteTempFile("uno/tavrin_path.h", header.out);
+    const std::string sketch = WriteTempFile("uno/sketch.c", kAvrSketch);
+    // The same header builds for the host as C99 and C++11, warnings as errors.
+    const std::string host = WriteTempFile("uno/host.c", "#include \"tavrin_path.h\"\n"
+                                                          "int main(void) { return tavrin_path_pulse(0, 0) == 0; }\n");
+    const std::string hostCpp = WriteTempFile("uno/host.cpp", ReadFile(host));
+    for (const std::string& command :
+         {std::string(C_COMPILER) + " -std=c99 -pedantic -fsyntax-only -Wall -Wextra -Werror " + Quoted(host),
+          std::string(CXX_COMPILER) + " -std=c++11 -pedantic -fsyntax-only -Wall -Wextra -Werror " + Quoted(hostCpp)}) {
+        EXPECT_EQ(0, std::system((command + " 2>&1").c_str())) << command;
+    }
+    if (std::system("command -v avr-gcc >/dev/null && command -v avr-size >/dev/null") != 0) {
+        GTEST_SKIP() << "avr-gcc (Debian's gcc-avr and avr-libc) is not installed";
+    }
+    const std::string elf = dir + "/sketch.elf";
+    ASSERT_EQ(0, std::system(("avr-gcc -mmcu=atmega328p -Os -std=c99 -Wall -Wextra -Werror -o " + Quoted(elf) + " " +
+                              Quoted(sketch) + " 2>&1").c_str()));
+    ToolRun size = RunShell("avr-size " + Quoted(elf) + " | tail -n 1");
+    std::istringstream sizes(size.out);
+    long text = -1, data = -1, bss = -1;
+    sizes >> text >> data >> bss;
+    EXPECT_GT(text, 3001 * 2 * 2) << "the pulse widths of 3001 samples are in flash";
+    EXPECT_LE(text + data, 32256) << size.out;
+    EXPECT_EQ(0, data + bss) << "the arrays take no RAM: " << size.out;
+
+    if (std::system("command -v simavr >/dev/null") != 0) return;
+    ToolRun run = RunShell("timeout 120 simavr -m atmega328p -f 16000000 " + Quoted(elf) + " >/dev/null");
+    // simavr shows each line the UART sent between colour codes, ending '.'.
+    std::string sent;
+    for (const std::string& line : Split(run.err, '\n')) {
+        const size_t start = line.find("\x1b[32m");
+        if (start == std::string::npos || line.size() < start + 6 || line.back() != '.') continue;
+        sent += line.substr(start + 5, line.size() - start - 6) + "\n";
+    }
+    ToolRun csv = RunTool("--leg " + Quoted(kExampleLeg) + " path " + Quoted(path));
+    std::string pulses;
+    std::vector<std::string> lines = Split(csv.out, '\n');
+    for (size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> cells = Split(lines[i], ',');
+        if (cells.size() == 10) pulses += cells[8] + "," + cells[9] + "\n";
+    }
+    EXPECT_EQ(3001u, Split(pulses, '\n').size() - 1);
+    EXPECT_TRUE(pulses == sent) << Split(sent, '\n').size() - 1 << " lines from the board: "
+                                << sent.substr(0, 200);
 }
 
 // The peak resident memory of the tool on a path, in KiB.
