@@ -58,10 +58,13 @@ std::string MaestroSetTargets(const std::vector<ChannelPulse>& pulses, std::opti
     return bytes;
 }
 
-std::string CommandFor(const ControllerSettings& settings, const LegDescription& leg, const LegPose& pose) {
-    std::vector<ChannelPulse> pulses = ChannelPulses(leg, pose);
+std::string PulsesCommand(const ControllerSettings& settings, const std::vector<ChannelPulse>& pulses) {
     if (settings.protocol == Protocol::Ssc32) return Ssc32GroupMove(pulses, settings.moveMs);
     return MaestroSetTargets(pulses, settings.device);
+}
+
+std::string CommandFor(const ControllerSettings& settings, const LegDescription& leg, const LegPose& pose) {
+    return PulsesCommand(settings, ChannelPulses(leg, pose));
 }
 
 std::string ProbeCommand(const ControllerSettings& settings) {

@@ -28,6 +28,9 @@ std::string Ssc32GroupMove(const std::vector<ChannelPulse>& pulses, int moveMs);
 // 0xAA, device, 0x04 with one.
 std::string MaestroSetTargets(const std::vector<ChannelPulse>& pulses, std::optional<int> device);
 
+// These channels' pulses in the settings' protocol, as one command.
+std::string PulsesCommand(const ControllerSettings& settings, const std::vector<ChannelPulse>& pulses);
+
 // The pose's command in the settings' protocol.
 std::string CommandFor(const ControllerSettings& settings, const LegDescription& leg, const LegPose& pose);
 

@@ -187,12 +187,47 @@ int Probe(ControllerSettings settings, bool autoBaud) {
     return kNotDone;
 }
 
+// jog JOINT US: that one servo's pulse, the others not at all, for finding
+// by hand the pulse that puts a joint where it should be.
+int Jog(const LegSetup& setup, const ControllerSettings& settings, char** args) {
+    Joint joint = kJointCount;
+    for (int j = 0; j < kJointCount; ++j) {
+        if (std::strcmp(args[0], JointName(static_cast<Joint>(j))) == 0) joint = static_cast<Joint>(j);
+    }
+    if (joint == kJointCount) return Refuse("jog takes yaw, hip or knee, not " + Quote(args[0]));
+    const std::optional<ServoSetting>& servo = setup.leg.servos[joint];
+    if (!servo || !servo->channel) {
+        return Refuse(std::string("jog ") + args[0] + ": [servo." + args[0] + "] has no channel to send to");
+    }
+    const PulseLimits limits = PulseLimitsOf(settings.protocol);
+    const std::string text = args[1];
+    const bool digits = !text.empty() && text.size() <= 6 && text.find_first_not_of("0123456789") == std::string::npos;
+    const int us = digits ? std::stoi(text) : -1;
+    if (us < limits.min || us > limits.max) {
+        return Refuse("jog takes whole microseconds from " + std::to_string(limits.min) + " to " +
+                      std::to_string(limits.max) + " for " + ProtocolName(settings.protocol) + ", not " +
+                      Quote(args[1]));
+    }
+    const std::string command = PulsesCommand(settings, {{*servo->channel, us}});
+    SerialPort port;
+    std::string error;
+    if (!port.Open(settings.port, settings.baud, error)) return Refuse(error);
+    if (!SendAll(port, command, error)) {
+        std::fprintf(stderr, "tavrin-ik: %s: %s\n", Printable(settings.port, kShownPortLength).c_str(), error.c_str());
+        return kNotDone;
+    }
+    const std::string sent = settings.protocol == Protocol::Ssc32 ? JsonString(command) : JsonString(HexPairs(command));
+    std::printf("{\"joint\":\"%s\",\"us\":%d,\"sent\":%s}\n", JointName(joint), us, sent.c_str());
+    return 0;
+}
+
 }  // namespace
 
 bool IsControllerCommand(int count, char** args) {
     int i = 0;
     while (i + 1 < count && (std::strcmp(args[i], "--port") == 0 || std::strcmp(args[i], "--baud") == 0)) i += 2;
-    return i < count && (std::strcmp(args[i], "send") == 0 || std::strcmp(args[i], "probe") == 0);
+    return i < count && (std::strcmp(args[i], "send") == 0 || std::strcmp(args[i], "probe") == 0 ||
+                         std::strcmp(args[i], "jog") == 0);
 }
 
 int RunControllerCommand(const LegSetup& setup, int count, char** args) {
@@ -209,6 +244,12 @@ int RunControllerCommand(const LegSetup& setup, int count, char** args) {
         if (restCount < 3) return Refuse("send needs X Y Z");
         if (restCount > 3) return Refuse("unexpected argument: " + Quote(rest[3]));
         return Send(setup, settings, rest);
+    }
+    if (command == "jog") {
+        if (options.autoBaud) return Refuse("jog needs a baud rate, not --baud auto");
+        if (restCount < 2) return Refuse("jog needs JOINT US");
+        if (restCount > 2) return Refuse("unexpected argument: " + Quote(rest[2]));
+        return Jog(setup, settings, rest);
     }
     if (restCount > 0) return Refuse("unexpected argument: " + Quote(rest[0]));
     if (options.autoBaud && settings.protocol != Protocol::Ssc32) {

@@ -1,6 +1,7 @@
 // tavrin-ik's commands for the leg's servo controller:
 //   tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z
 //   tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe
+//   tavrin-ik --leg FILE [--port PATH] [--baud RATE] jog JOINT US
 #pragma once
 
 #include "legfile/leg_file.h"

@@ -19,6 +19,7 @@
 #include "kinematics/sweep.h"
 #include "legfile/leg_file.h"
 #include "tools/exit_status.h"
+#include "tools/ik_calibrate.h"
 #include "tools/ik_controller.h"
 #include "tools/ik_path.h"
 #include "tools/ik_solve_line.h"
@@ -35,6 +36,8 @@ const char kUsage[] =
     "                 [--only us] [--yes-large]\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] send X Y Z\n"
     "       tavrin-ik --leg FILE [--port PATH] [--baud RATE|auto] probe\n"
+    "       tavrin-ik --leg FILE [--port PATH] [--baud RATE] jog JOINT US\n"
+    "       tavrin-ik [--leg FILE] calibrate JOINT A1=U1 A2=U2 [--stops U_SMALL,U_LARGE] [--write]\n"
     "       tavrin-ik [--leg FILE] workspace [--step S] [--format count|ply|csv] [--margin]\n"
     "                 [--up y|z] [--yes-large]\n"
     "       tavrin-ik --help\n"
@@ -61,6 +64,15 @@ const char kUsage[] =
     "probe  asks the controller whether it is there and prints one JSON line,\n"
     "       {\"answered\":true,\"errors\":0} or {\"answered\":false}. With\n"
     "       --baud auto (ssc32) it tries 9600, 38400 and 115200 and says which.\n"
+    "jog    sends that one joint's servo the pulse US (the others nothing) and prints\n"
+    "       {\"joint\":...,\"us\":...,\"sent\":...}, to find by hand the pulse that puts the\n"
+    "       real joint where the model's is.\n"
+    "calibrate  fits the joint's servo from two marks, each a whole model angle and\n"
+    "       the pulse that puts the real joint there, and with --stops the range one\n"
+    "       degree inside the pulses at which the joint stops at its smallest and\n"
+    "       largest angle; prints the [servo.JOINT] (and [JOINT]) lines, and with\n"
+    "       --write writes the changed values into the leg file (the old one kept as\n"
+    "       FILE.bak), every other byte as it was.\n"
     "workspace  the whole 3-D workspace: every point of a grid whose x, y and z\n"
     "       each run from -R in steps of S (R = upper + lower) that the foot reaches.\n"
     "       --format count (the default) prints one JSON line: points, step, slices,\n"
@@ -156,6 +168,7 @@ int Run(int argc, char** argv) {
         return 0;
     }
     if (IsControllerCommand(argc - 1, argv + 1)) return RunControllerCommand(setup, argc - 1, argv + 1);
+    if (std::strcmp(argv[1], "calibrate") == 0) return RunCalibrate(setup, legFile, argc - 2, argv + 2);
     std::vector<float> numbers;
     std::string error;
     if (command == "solve") {

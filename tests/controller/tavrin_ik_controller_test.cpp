@@ -124,6 +124,47 @@ TEST(TavrinIkSendTest, MistakesAreOneLineAndExitTwo) {
     }
 }
 
+// jog sends that one servo's pulse and nothing else, in each protocol.
+TEST(TavrinIkJogTest, SendsOneServoAndNothingElse) {
+    const struct {
+        Protocol protocol;
+        const char* controller;
+        const char* args;
+        std::string bytes;
+        const char* line;
+    } rows[] = {
+        {Protocol::Ssc32, "protocol = \"ssc32\"\n", "jog hip 1523", "#1P1523T100\r",
+         "{\"joint\":\"hip\",\"us\":1523,\"sent\":\"#1P1523T100\\r\"}"},
+        // 1523 us is 6092 quarters: 0x4C and 0x2F.
+        {Protocol::Maestro, "protocol = \"maestro\"\n", "jog knee 1523", Bytes({0x84, 0x02, 0x4C, 0x2F}),
+         "{\"joint\":\"knee\",\"us\":1523,\"sent\":\"84 02 4C 2F\"}"},
+    };
+    for (const auto& row : rows) {
+        FakeController fake(row.protocol);
+        const std::string leg = LegWith("jog_leg", std::string(row.controller) + "port = \"" + fake.Path() + "\"\n");
+        ToolRun r = RunTool("--leg " + leg + " " + row.args);
+        EXPECT_EQ(0, r.status) << r.err;
+        EXPECT_EQ(std::string(row.line) + "\n", r.out);
+        fake.WaitFor([&] { return fake.Bytes().size() >= row.bytes.size(); }, 2000);
+        EXPECT_EQ(HexPairs(row.bytes), HexPairs(fake.Bytes())) << row.args;
+    }
+    const std::string leg = LegWith("jog_bad_leg", "protocol = \"ssc32\"\nport = \"/nonexistent/tty\"\n");
+    const struct {
+        const char* args;
+        const char* err;
+    } bad[] = {
+        {"jog elbow 1500", "jog takes yaw, hip or knee, not 'elbow'"},
+        {"jog hip 2600", "jog takes whole microseconds from 500 to 2500 for ssc32, not '2600'"},
+        {"jog hip 15x0", "jog takes whole microseconds from 500 to 2500 for ssc32, not '15x0'"},
+        {"jog hip", "jog needs JOINT US"},
+    };
+    for (const auto& b : bad) {
+        ToolRun r = RunTool("--leg " + leg + " " + b.args);
+        EXPECT_EQ(2, r.status) << b.args;
+        EXPECT_EQ(std::string("tavrin-ik: ") + b.err + "\n", r.err) << b.args;
+    }
+}
+
 TEST(TavrinIkProbeTest, AnsweredOrNot) {
     const struct {
         Protocol protocol;

@@ -50,6 +50,21 @@ compare --leg "$(dirname "$0")/../../legs/example.toml" workspace --format csv -
 a=$("$native" workspace --format ply --margin | cksum)
 b=$("${wine_run[@]}" "$windows" workspace --format ply --margin | cksum)
 [ "$a" = "$b" ] || { echo "FAIL: tavrin-ik workspace --format ply --margin differs between the builds"; fail=1; }
+# The same marks write the same bytes into a leg file: the user's own, with
+# its comments, and its .bak.
+scratch=$(mktemp -d)
+for side in native windows; do
+  mkdir "$scratch/$side"
+  cp "$(dirname "$0")/../../legs/example.toml" "$scratch/$side/leg.toml"
+done
+"$native" --leg "$scratch/native/leg.toml" calibrate knee 30=1100 150=1900 --stops 1050,1960 --write >/dev/null
+"${wine_run[@]}" "$windows" --leg "Z:$scratch/windows/leg.toml" calibrate knee 30=1100 150=1900 --stops 1050,1960 \
+  --write >/dev/null
+for f in leg.toml leg.toml.bak; do
+  cmp -s "$scratch/native/$f" "$scratch/windows/$f" || { echo "FAIL: calibrate --write gives another $f on Windows"; fail=1; }
+done
+cmp -s "$scratch/native/leg.toml" "$scratch/native/leg.toml.bak" && { echo "FAIL: calibrate --write changed nothing"; fail=1; }
+rm -rf "$scratch"
 # A full output is a failure on Windows too.
 "${wine_run[@]}" "$windows" solve 10 15 0 >/dev/full 2>/dev/null
 status=$?

@@ -72,6 +72,56 @@ TEST(TavrinIkTest, EveryCsvReadsWithPandasAsItIs) {
 }
 #endif
 
+// calibrate fits a joint from two marks and, with --write, changes only
+// its values in the leg file; the file then gives the marked pulses at the
+// marked angles, within a microsecond.
+TEST(TavrinIkTest, CalibrateFitsTheMarksAndWritesOnlyTheirValues) {
+    const std::string original = ReadFile(TAVRIN_SOURCE_DIR "/legs/example.toml");
+    const std::string leg = ScratchFile("calibrate_leg", ".toml", original);
+    ToolRun r = RunTool("--leg '" + leg + "' calibrate knee 30=1100 150=1900 --stops 1050,1960 --write");
+    ASSERT_EQ(0, r.status) << r.err;
+    // 800 us over 120 degrees: p0 = 1100 - 200 = 900, p1 = 900 + 1200 = 2100;
+    // the stops at 22.5 and 159 degrees leave 24..158.
+    EXPECT_EQ("[servo.knee]\npulse = [900, 2100]\ninvert = false\noffset = 0\n[knee]\nmin = 24\nmax = 158\n", r.out);
+    EXPECT_EQ(original, ReadFile(leg + ".bak"));
+    std::string expected = original;
+    for (const auto& [from, to] : {std::make_pair(std::string("pulse = [1000, 2000]"), std::string("pulse = [900, 2100]")),
+                                   std::make_pair(std::string("offset = -10 "), std::string("offset = 0 ")),
+                                   std::make_pair(std::string("min = 20\n"), std::string("min = 24\n")),
+                                   std::make_pair(std::string("max = 160\n"), std::string("max = 158\n"))}) {
+        const size_t at = expected.find(from);
+        ASSERT_NE(std::string::npos, at) << from;
+        expected.replace(at, from.size(), to);
+    }
+    EXPECT_EQ(expected, ReadFile(leg));
+    for (const auto& [angle, us] : {std::make_pair(30, 1100), std::make_pair(150, 1900)}) {
+        ToolRun solve = RunTool("--leg '" + leg + "' calibrate knee " + std::to_string(angle) + "=" +
+                                std::to_string(us) + " 90=1500");
+        EXPECT_EQ(0u, solve.out.find("[servo.knee]\npulse = [900, 2100]")) << "the saved numbers give the marks back";
+    }
+
+    const struct {
+        const char* args;
+        const char* err;
+    } bad[] = {
+        {"calibrate knee 30=1100", "calibrate needs JOINT A1=U1 A2=U2"},
+        {"calibrate elbow 30=1100 150=1900", "calibrate takes yaw, hip or knee, not 'elbow'"},
+        {"calibrate knee 30=1100 200=1900", "a mark is ANGLE=US, a whole angle 0..180 and whole microseconds, not "
+                                            "'200=1900'"},
+        {"calibrate knee 30=1100 150=1100", "both marks have the pulse 1100 us: the joint did not move"},
+        {"calibrate knee 30=1100 150=1900 --stops 1500", "--stops takes U_SMALL,U_LARGE, whole microseconds, not "
+                                                         "'1500'"},
+        {"calibrate knee 30=1100 150=1900 --stops 1900,1100", "the stops leave no range: min 151 comes above max 29"},
+        {"calibrate knee 30=1100 150=1900 --write", "calibrate --write needs the leg file to write (--leg FILE)"},
+    };
+    for (const auto& b : bad) {
+        ToolRun run = RunTool(b.args);
+        EXPECT_EQ(2, run.status) << b.args;
+        EXPECT_EQ("", run.out) << b.args;
+        EXPECT_EQ(std::string("tavrin-ik: ") + b.err + " (see tavrin-ik --help)\n", run.err) << b.args;
+    }
+}
+
 TEST(TavrinIkTest, SweepCountsEachDepth) {
     ToolRun r = RunTool("sweep --count 0 25 -25 +0");
     EXPECT_EQ(0, r.status);
