@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/calibration_state.h"
 #include "controller/controller_link.h"
 #include "controller/controller_settings.h"
 #include "footpath/path_motion.h"
@@ -46,6 +47,9 @@ struct AppState {
     std::string lastCommand;
 
     bool marginMode = false;          // the cloud coloured by joint margin
+
+    std::string legFile;              // the --leg file; empty for the default leg
+    Calibration calibration;          // C: the servos calibrated from the real leg
 
     // Recording (R) and playing back (P) the foot's moves.
     PathRecorder recorder;

@@ -12,7 +12,8 @@ bool OpenController(AppState& state, std::string& error) {
 }
 
 void HandOnDrawnPose(HWND window, AppState& state) {
-    SendDrawnPose(state);
+    // While calibrating only the selected servo is commanded.
+    if (!state.calibration.active) SendDrawnPose(state);
     ShowTitle(window, state);
 }
 

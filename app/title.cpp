@@ -16,7 +16,7 @@ std::string MissingLegNote(const AppState& state) {
 std::string WindowTitle(const AppState& state) {
     std::string title = "Tavrin FrontView";
     const std::string controllerNote = state.link ? state.link->Title() : std::string();
-    for (const std::string& note : {MissingLegNote(state), controllerNote, state.pathNote}) {
+    for (const std::string& note : {MissingLegNote(state), controllerNote, state.calibration.note, state.pathNote}) {
         if (!note.empty()) title += kTitleDash + note;
     }
     return title;

@@ -135,6 +135,7 @@ StartupAction ApplyCommandLine(const char* commandLine) {
     app.showAngles = options.showAngles;
     app.marginMode = options.margin;
     app.recordFile = options.recordFile;
+    app.legFile = options.legFile;
     if (!OpenController(app, error)) {
         ReportStartupError(error);
         return StartupAction::Refuse;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/calibration.h"
 #include "app/leg_output.h"
 #include "app/motion.h"
 #include "app/title.h"
@@ -21,6 +22,7 @@ const int kMarginKey = 'M';
 const int kRecordKey = 'R';
 const int kPlayKey = 'P';
 const int kDiscardKey = VK_BACK;
+const int kCalibrateKey = 'C';
 // A playing path moves the target at most once a frame of a 60 Hz screen.
 const int64_t kPlaybackFrameMs = 16;
 
@@ -88,12 +90,26 @@ void DrawReadout(HWND window) {
     ptDiff.y = rcWind.bottom - rcWind.top;
     const float components[3] = {app.target.x, app.target.y, app.target.z};
     for (int i = 0; i < 3; ++i) DrawReadoutNumber(ptDiff.x, kReadoutRows[i], TruncateToInt(components[i]));
-    if (!app.showAngles || !app.haveValidTarget) return;
-    const std::array<int, kJointCount> angles = JointDegrees(app.leg->solved);
+    const bool calibrating = app.calibration.active;
+    if ((!app.showAngles && !calibrating) || !app.haveValidTarget) return;
+    std::array<int, kJointCount> angles = JointDegrees(app.leg->solved);
+    // While calibrating, the selected joint's row is its servo's pulse.
+    if (calibrating) angles[app.calibration.joint] = app.calibration.pulse;
     for (int i = 0; i < kJointCount; ++i) {
         const int x = DrawReadoutNumber(ptDiff.x, kAngleRows[i], angles[i]);
         DrawAngleLabel(x, kAngleRows[i], static_cast<Joint>(i));
     }
+}
+
+// While calibrating, the leg is drawn with the selected joint at the angle
+// the real joint is to be matched to, the others as solved.
+void ShowReferencePose(Leg* leg) {
+    std::array<int, kJointCount> degrees = JointDegrees(leg->solved);
+    degrees[app.calibration.joint] = ReferenceAngle(app);
+    const JointPositions at = PositionsAt(leg->description, degrees);
+    leg->kneeOffset = at.knee;
+    leg->footOffset = at.foot;
+    leg->BuildJoints();
 }
 
 // One complete frame: background and cloud, then the leg for the target or,
@@ -114,6 +130,7 @@ void OnRedraw(HWND window) {
         leg->Solve();
     }
     leg->BuildJoints();
+    if (app.calibration.active && app.haveValidTarget) ShowReferencePose(leg);
     leg->DrawAxes();
     if (app.haveValidTarget) leg->DrawLeg();
     DrawReadout(window);
@@ -156,6 +173,28 @@ void ForgetTaps() {
 void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {
     if (app.player.Playing()) {
         StopPlayback(app);
+        ForgetTaps();
+        PostMessageA(window, WM_REDRAW, wParam, lParam);
+        return;
+    }
+    if (app.calibration.active) {
+        for (int key : CalibrationKeys()) {
+            if (WasTapped(key)) CalibrationKey(app, key);
+        }
+        ForgetTaps();
+        if (app.calibration.cloudStale) {
+            app.calibration.cloudStale = false;
+            RebuildDepthSlice();
+        }
+        PostMessageA(window, WM_REDRAW, wParam, lParam);
+        return;
+    }
+    if (WasTapped(kCalibrateKey)) {
+        if (CanCalibrate(app)) {
+            StartCalibration(app);
+        } else {
+            app.calibration.note = "C calibrates with a leg file whose [controller] drives a joint with a channel";
+        }
         ForgetTaps();
         PostMessageA(window, WM_REDRAW, wParam, lParam);
         return;

@@ -1,9 +1,28 @@
 #include "kinematics/leg_description.h"
 
+#include <cmath>
 #include <cstdint>
 
 std::array<int, kJointCount> JointDegrees(const LegPose& pose) {
     return {pose.yawDeg, pose.hipDeg, pose.kneeDeg};
+}
+
+JointPositions PositionsAt(const LegDescription& leg, const std::array<int, kJointCount>& degrees) {
+    const double radians = 3.14159265358979323846 / 180.0;
+    const double yaw = (90.0 - degrees[kYawJoint]) * radians;
+    // The upper segment's angle from straight down, toward the reach.
+    const double hip = (180.0 - degrees[kHipJoint]) * radians;
+    // The lower segment turns back from it by 180 degrees less the knee's.
+    const double lower = hip + (degrees[kKneeJoint] - 180.0) * radians;
+    const double kneeReach = leg.upper * std::sin(hip), kneeDown = leg.upper * std::cos(hip);
+    const double footReach = kneeReach + leg.lower * std::sin(lower);
+    const double footDown = kneeDown + leg.lower * std::cos(lower);
+    JointPositions p;
+    p.knee = D3DXVECTOR3(static_cast<float>(kneeReach), static_cast<float>(kneeDown),
+                         static_cast<float>(kneeReach * std::sin(yaw)));
+    p.foot = D3DXVECTOR3(static_cast<float>(footReach * std::cos(yaw)), static_cast<float>(footDown),
+                         static_cast<float>(footReach * std::sin(yaw)));
+    return p;
 }
 
 const char* JointName(Joint joint) {

@@ -17,6 +17,7 @@ const char* JointName(Joint joint);
 // The solved pose's whole degrees in joint order: yaw, hip, knee.
 std::array<int, kJointCount> JointDegrees(const LegPose& pose);
 
+
 // How a servo is mounted: turned the other way, and with its horn offset.
 struct ServoSetting {
     bool invert = false;
@@ -51,3 +52,13 @@ struct LegDescription {
     // A solver for this leg, made afresh like every caller's local IK.
     IKSolver Solver() const;
 };
+
+// Where the knee and the foot are, model units with y down, when the joints
+// stand at these degrees: the solver's angles run backwards (yaw 90 - atan
+// (z / x), hip 180 minus the upper segment's angle from straight down, the
+// knee's inner angle). For drawing a pose that no target was solved for.
+struct JointPositions {
+    D3DXVECTOR3 knee;  // as the leg draws it: x along the reach, y down
+    D3DXVECTOR3 foot;
+};
+JointPositions PositionsAt(const LegDescription& leg, const std::array<int, kJointCount>& degrees);

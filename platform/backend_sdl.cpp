@@ -446,6 +446,9 @@ int VirtualKey(const SDL_Keysym& key) {
     case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
     case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_TAB: return VK_TAB;
+    // The US layout's bracket keys, as Windows names them.
+    case SDLK_LEFTBRACKET: return VK_OEM_4;
+    case SDLK_RIGHTBRACKET: return VK_OEM_6;
     case SDLK_LEFT: return VK_LEFT;
     case SDLK_RIGHT: return VK_RIGHT;
     case SDLK_UP: return VK_UP;

@@ -226,6 +226,8 @@ typedef struct tagCREATESTRUCTA {
 #define VK_DOWN 0x28
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
+#define VK_OEM_4 0xDB
+#define VK_OEM_6 0xDD
 #define VK_NUMPAD0 0x60
 #define VK_NUMPAD1 0x61
 #define VK_NUMPAD2 0x62

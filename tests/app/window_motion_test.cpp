@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/calibration.h"
 #include "app/leg_output.h"
 #include "app/motion.h"
 #include "app/title.h"
@@ -19,6 +20,7 @@
 #include "controller/commands.h"
 #include "fake_controller.h"
 #include "footpath/path_file.h"
+#include "legfile/leg_file.h"
 #include "kinematics/grid.h"
 #include "kinematics/sweep.h"
 #include "render/margin_drawing.h"
@@ -178,6 +180,80 @@ TEST(ControllerStartTest, APortThatCannotBeOpenedIsRefused) {
     EXPECT_EQ(StartupAction::Run, ApplyCommandLine(("--leg " + leg + " --no-controller").c_str()));
     EXPECT_FALSE(app.link);
     ResetApplicationState();
+}
+
+// The calibration flow in the window, against the fake controller: C
+// starts on the first channelled joint, Tab moves on, the arrows jog its
+// pulse (the only servo sent), Enter marks the two reference angles, Enter
+// accepts the fit, [ and ] mark the stops, S writes the file.
+TEST_F(ControllerWindow, CalibratingAJointFromTheWindowWritesItsNumbers) {
+    ASSERT_TRUE(TurnUntil([&] { return !fake.Commands().empty(); }));
+    const std::string legFile = app.legFile;
+    auto press = [&](int key, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            TapKey(key);
+            ASSERT_TRUE(Pump());
+            OnLoopTurn(app.hWnd);
+        }
+    };
+    press('C');
+    ASSERT_TRUE(app.calibration.active);
+    EXPECT_EQ("Tavrin FrontView \x97 ssc32 on " + fake.Path() + " \x97 calibrating yaw: 1500 \xb5s, match the drawing, "
+              "Enter marks 45\xb0", Title());
+    press(VK_TAB);
+    EXPECT_EQ(kHipJoint, app.calibration.joint);
+    // The readout's hip row shows the pulse, and the drawing holds the hip
+    // at the first reference angle, a quarter into 0..180.
+    EXPECT_EQ(45, ReferenceAngle(app));
+    const size_t before = fake.Commands().size();
+    press(VK_LEFT, 3);
+    EXPECT_EQ(1497, app.calibration.pulse);
+    press(VK_RIGHT, 3);
+    press(VK_DOWN, 50);
+    EXPECT_EQ(1000, app.calibration.pulse);
+    ASSERT_TRUE(TurnUntil([&] { return fake.Commands().back().bytes == "#1P1000T100"; })) << fake.Commands().back().bytes;
+    for (size_t i = before; i < fake.Commands().size(); ++i) {
+        EXPECT_EQ(0u, fake.Commands()[i].bytes.rfind("#1P", 0)) << "only the hip is sent: " << fake.Commands()[i].bytes;
+    }
+    press(VK_RETURN);  // 45 degrees at 1000 us
+    EXPECT_EQ(135, ReferenceAngle(app));
+    press(VK_UP, 90);
+    press(VK_RETURN);  // 135 degrees at 1900 us: 10 us a degree
+    ASSERT_TRUE(app.calibration.fitted) << Title();
+    EXPECT_EQ(550, app.calibration.fitted->pulseAtZero);
+    EXPECT_EQ(2350, app.calibration.fitted->pulseAtFull);
+    EXPECT_FALSE(app.calibration.fitted->invert);
+    EXPECT_EQ(1450, app.calibration.pulse) << "the middle of the range with the new numbers";
+    EXPECT_NE(std::string::npos, Title().find("fitted: Enter accepts, Backspace redoes")) << Title();
+    press(VK_RETURN);  // accept
+    // The stops: 650 us is 10 degrees, 2250 us 170 degrees; the range is a
+    // whole degree inside each.
+    press(VK_DOWN, 80);
+    press(VK_OEM_4);
+    press(VK_UP, 160);
+    press(VK_OEM_6);
+    ASSERT_TRUE(app.calibration.range) << Title();
+    EXPECT_EQ(11, app.calibration.range->min);
+    EXPECT_EQ(169, app.calibration.range->max);
+    // Leaving unsaved asks once.
+    press(VK_ESCAPE);
+    EXPECT_NE(std::string::npos, Title().find("unsaved calibration: S saves, Escape again discards")) << Title();
+    EXPECT_TRUE(app.calibration.active);
+    press('S');
+    EXPECT_NE(std::string::npos, Title().find("calibration of the hip saved to " + legFile)) << Title();
+    LegSetup saved;
+    std::string error;
+    ASSERT_TRUE(ReadLegFile(legFile, saved, error)) << error;
+    EXPECT_EQ(550, saved.leg.servos[kHipJoint]->pulseAtZero);
+    EXPECT_EQ(2350, saved.leg.servos[kHipJoint]->pulseAtFull);
+    EXPECT_EQ(11, saved.leg.ranges[kHipJoint].min);
+    EXPECT_EQ(169, saved.leg.ranges[kHipJoint].max);
+    EXPECT_EQ(11, app.leg->description.ranges[kHipJoint].min) << "the window takes the new numbers";
+    // The marks come back within a microsecond.
+    EXPECT_NEAR(1000, ServoFor(*saved.leg.servos[kHipJoint], 45).microseconds, 1);
+    EXPECT_NEAR(1900, ServoFor(*saved.leg.servos[kHipJoint], 135).microseconds, 1);
+    press('C');
+    EXPECT_FALSE(app.calibration.active);
 }
 
 // The test's own clock, in whole milliseconds.

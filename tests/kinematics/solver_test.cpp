@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "kinematics/ik_solver.h"
+#include "kinematics/leg_description.h"
 #include "float_bits.h"
 
 namespace {
@@ -186,6 +187,32 @@ TEST(IKSolverTest, NonFiniteTargetsAreOutOfRangeWithoutTouchingTheTarget) {
         EXPECT_FLOAT_BITS(r[1], pose.y);
         EXPECT_FLOAT_BITS(r[2], pose.z);
         EXPECT_EQ(-7, pose.yawDeg);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The joints' positions at a solved pose's degrees come back to its target
+// and its knee, within what whole degrees lose (a degree at the reach).
+TEST(PositionsAtTest, TheSolvedDegreesLeadBackToTheTarget) {
+    const LegDescription leg;
+    const D3DXVECTOR3 targets[] = {D3DXVECTOR3(10, 15, 0), D3DXVECTOR3(12, 8, 5), D3DXVECTOR3(5, 18, -6),
+                                   D3DXVECTOR3(-4, 16, 3)};
+    for (const D3DXVECTOR3& target : targets) {
+        LegPose pose;
+        pose.SetTarget(target);
+        IKSolver IK = leg.Solver();
+        IK.Solve(pose);
+        ASSERT_FALSE(IK.outOfRange) << target.x << "," << target.y << "," << target.z;
+        const JointPositions at = PositionsAt(leg, JointDegrees(pose));
+        const float tolerance = static_cast<float>(leg.Reach()) * 3.0f * 0.0175f;
+        EXPECT_NEAR(target.x, at.foot.x, tolerance);
+        EXPECT_NEAR(target.y, at.foot.y, tolerance);
+        EXPECT_NEAR(target.z, at.foot.z, tolerance);
+        EXPECT_NEAR(pose.kneeX, at.knee.x, 0.001f);
+        EXPECT_NEAR(-pose.kneeY, at.knee.y, 0.001f);
     }
 }
 
