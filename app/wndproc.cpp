@@ -162,12 +162,14 @@ bool WasTapped(int key) {
 }
 
 // Forgets every tap not yet taken, so that the key that ended a playback
-// does nothing more.
+// does nothing more, and a key pressed before calibrating (an Enter, an S)
+// does not act in it.
 void ForgetTaps() {
     for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SUBTRACT, VK_ADD, kAngleKey, kMarginKey, kRecordKey,
                     kPlayKey, kDiscardKey}) {
         WasTapped(key);
     }
+    for (int key : CalibrationKeys()) WasTapped(key);
 }
 
 void OnKeyUp(HWND window, WPARAM wParam, LPARAM lParam) {

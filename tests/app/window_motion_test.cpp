@@ -196,12 +196,16 @@ TEST_F(ControllerWindow, CalibratingAJointFromTheWindowWritesItsNumbers) {
             OnLoopTurn(app.hWnd);
         }
     };
+    // Keys pressed before calibrating do not act in it.
+    press(VK_RETURN);
+    press(VK_OEM_4);
     press('C');
     ASSERT_TRUE(app.calibration.active);
     EXPECT_EQ("Tavrin FrontView \x97 ssc32 on " + fake.Path() + " \x97 calibrating yaw: 1500 \xb5s, match the drawing, "
               "Enter marks 45\xb0", Title());
     press(VK_TAB);
     EXPECT_EQ(kHipJoint, app.calibration.joint);
+    EXPECT_TRUE(app.calibration.marks.empty());
     // The readout's hip row shows the pulse, and the drawing holds the hip
     // at the first reference angle, a quarter into 0..180.
     EXPECT_EQ(45, ReferenceAngle(app));
