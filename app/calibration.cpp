@@ -11,8 +11,6 @@ namespace {
 const int kFineStep = 1;     // Left, Right
 const int kCoarseStep = 10;  // Up, Down
 
-Calibration& Of(AppState& state) { return state.calibration; }
-
 const std::optional<ServoSetting>& ServoOf(const AppState& state, Joint joint) {
     return state.leg->description.servos[joint];
 }
@@ -40,7 +38,7 @@ PulseLimits Limits(const AppState& state) {
 
 // The selected servo alone, paced like every pose.
 void SendPulse(AppState& state) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     const PulseLimits limits = Limits(state);
     c.pulse = std::clamp(c.pulse, limits.min, limits.max);
     if (!state.link) return;
@@ -53,7 +51,7 @@ void SendPulse(AppState& state) {
 std::string Degrees(int angle) { return std::to_string(angle) + "\xb0"; }
 
 void Prompt(AppState& state) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     const std::string head = std::string("calibrating ") + JointName(c.joint) + ": " + std::to_string(c.pulse) + " \xb5s";
     if (c.fitted && !c.accepted) {
         c.note = head + ", fitted: Enter accepts, Backspace redoes";
@@ -70,7 +68,7 @@ int PulseOfDrawnPose(const AppState& state, Joint joint) {
 }
 
 void Select(AppState& state, Joint joint) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     c.joint = joint;
     c.marks.clear();
     c.fitted.reset();
@@ -94,7 +92,7 @@ void NextJoint(AppState& state) {
 }
 
 void Mark(AppState& state) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     if (c.fitted && !c.accepted) {
         // Accepted: the window now sends with the fitted numbers.
         c.accepted = true;
@@ -127,7 +125,7 @@ void Mark(AppState& state) {
 }
 
 void Redo(AppState& state) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     if (!c.fitted || c.accepted) return;
     c.fitted.reset();
     c.marks.clear();
@@ -135,7 +133,7 @@ void Redo(AppState& state) {
 }
 
 void MarkStop(AppState& state, bool small) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     if (!c.accepted) return;
     (small ? c.smallStop : c.largeStop) = c.pulse;
     if (c.smallStop && c.largeStop) {
@@ -153,7 +151,7 @@ void MarkStop(AppState& state, bool small) {
 }
 
 void Save(AppState& state) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     if (!c.accepted || !c.unsaved) return;
     LegSetup saved;
     std::string error;
@@ -174,20 +172,21 @@ void Save(AppState& state) {
         c.cloudStale = true;
     }
     c.unsaved = false;
-    c.note = std::string("calibration of the ") + JointName(c.joint) + " saved to " + state.legFile;
+    c.saved = std::string("calibration of the ") + JointName(c.joint) + " saved to " + state.legFile;
+    c.note = c.saved;
 }
 
 void Leave(AppState& state) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     if (c.unsaved && !c.leaving) {
         c.leaving = true;
         c.note = "unsaved calibration: S saves, Escape again discards";
         return;
     }
-    const bool keepNote = !c.unsaved && c.note.find(" saved to ") != std::string::npos;
-    const std::string note = keepNote ? c.note : std::string();
+    // What was saved stays in the title; what was not, goes.
+    const std::string saved = c.unsaved ? std::string() : c.saved;
     state.calibration = Calibration();
-    state.calibration.note = note;
+    state.calibration.note = saved;
     // The servos go back to the drawn pose.
     state.lastCommand.clear();
 }
@@ -227,7 +226,7 @@ const std::vector<int>& CalibrationKeys() {
 }
 
 void CalibrationKey(AppState& state, int vk) {
-    Calibration& c = Of(state);
+    Calibration& c = state.calibration;
     if (vk != 'C' && vk != VK_ESCAPE) c.leaving = false;
     switch (vk) {
     case 'C': case VK_ESCAPE: Leave(state); return;

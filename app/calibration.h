@@ -10,12 +10,11 @@
 
 #include "app/app_state.h"
 
-
 // Whether C may start: a controller link and a joint with a channel.
 bool CanCalibrate(const AppState& state);
 // C: starts with the first channelled joint.
 void StartCalibration(AppState& state);
-// A key while calibrating; true when the frame must be drawn again.
+// A key while calibrating.
 void CalibrationKey(AppState& state, int vk);
 // The keys it takes, for polling.
 const std::vector<int>& CalibrationKeys();

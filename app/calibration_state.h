@@ -19,5 +19,6 @@ struct Calibration {
     bool unsaved = false;                   // accepted numbers not yet in the file
     bool leaving = false;                   // asked once whether to leave them
     bool cloudStale = false;                // saved: the cloud follows the file's new limits
+    std::string saved;                      // what the last save said, kept after leaving
     std::string note;                       // what the title says
 };

@@ -1,7 +1,6 @@
 #include "app/motion.h"
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "footpath/path_file.h"
@@ -22,9 +21,8 @@ std::string FileForRecording(const AppState& state) {
 
 // Saves the kept recording; on failure the rows stay, and the title says
 // how to try again or let them go.
-bool SaveRecording(AppState& state, std::string& file) {
+bool SaveRecording(AppState& state, std::string& file, std::string& error) {
     file = FileForRecording(state);
-    std::string error;
     const size_t rows = state.recorder.Rows().size();
     if (WritePathFile(file, state.recorder.Rows(), error)) {
         state.recordingUnsaved = false;
@@ -42,15 +40,15 @@ void ToggleRecording(AppState& state) {
     const int64_t now = state.Now();
     if (state.recorder.Recording()) {
         state.recorder.Stop(now);
-        std::string file;
-        SaveRecording(state, file);
+        std::string file, error;
+        SaveRecording(state, file, error);
         return;
     }
     // A recording that could not be saved is never dropped by starting
     // another: R tries the save again.
     if (state.recordingUnsaved) {
-        std::string file;
-        SaveRecording(state, file);
+        std::string file, error;
+        SaveRecording(state, file, error);
         return;
     }
     state.player.Stop();
@@ -71,14 +69,13 @@ void SaveRecordingAtExit(AppState& state) {
         return;
     }
     const std::string rows = std::to_string(state.recorder.Rows().size());
-    std::string file;
+    std::string file, error;
     // Closing the window is no time to lose what was recorded: it is saved,
     // and standard error says where (or why not).
-    if (SaveRecording(state, file)) {
+    if (SaveRecording(state, file, error)) {
         std::fprintf(stderr, "tavrin: the recording was saved to %s (%s rows)\n", file.c_str(), rows.c_str());
     } else {
-        std::fprintf(stderr, "tavrin: the recording could not be saved: %s\n",
-                     state.pathNote.substr(std::strlen("not saved: ")).c_str());
+        std::fprintf(stderr, "tavrin: the recording could not be saved: %s\n", error.c_str());
     }
 }
 

@@ -30,6 +30,16 @@ const char* JointName(Joint joint) {
     return names[joint];
 }
 
+bool JointNamed(const std::string& name, Joint& joint) {
+    for (int j = 0; j < kJointCount; ++j) {
+        if (name == JointName(static_cast<Joint>(j))) {
+            joint = static_cast<Joint>(j);
+            return true;
+        }
+    }
+    return false;
+}
+
 namespace {
 
 int ServoDegrees(const ServoSetting& servo, int angle) {

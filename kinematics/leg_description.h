@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "kinematics/ik_solver.h"
 
@@ -13,6 +14,8 @@ enum Joint { kYawJoint, kHipJoint, kKneeJoint, kJointCount };
 
 // The names the leg file and the tool's output give the joints.
 const char* JointName(Joint joint);
+// The joint a name ("yaw", "hip", "knee") gives; false for any other.
+bool JointNamed(const std::string& name, Joint& joint);
 
 // The solved pose's whole degrees in joint order: yaw, hip, knee.
 std::array<int, kJointCount> JointDegrees(const LegPose& pose);

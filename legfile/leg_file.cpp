@@ -103,16 +103,6 @@ public:
     }
 
 private:
-    static bool JointNamed(const std::string& name, Joint& joint) {
-        for (int j = 0; j < kJointCount; ++j) {
-            if (name == JointName(static_cast<Joint>(j))) {
-                joint = static_cast<Joint>(j);
-                return true;
-            }
-        }
-        return false;
-    }
-
     void Refuse(const toml::node& node, const std::string& what) {
         Refuse(LineOf(node), what);
     }

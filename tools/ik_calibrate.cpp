@@ -6,8 +6,8 @@
 
 #include "controller/servo_fit.h"
 #include "legfile/leg_file_edit.h"
-#include "tools/exit_status.h"
 #include "text/quote.h"
+#include "tools/exit_status.h"
 
 namespace {
 
@@ -44,11 +44,8 @@ bool ReadStops(const char* text, int& small, int& large) {
 
 int RunCalibrate(const LegSetup& setup, const char* legFile, int count, char** args) {
     if (count < 3) return Refuse("calibrate needs JOINT A1=U1 A2=U2");
-    Joint joint = kJointCount;
-    for (int j = 0; j < kJointCount; ++j) {
-        if (std::strcmp(args[0], JointName(static_cast<Joint>(j))) == 0) joint = static_cast<Joint>(j);
-    }
-    if (joint == kJointCount) return Refuse("calibrate takes yaw, hip or knee, not " + Quote(args[0]));
+    Joint joint = kYawJoint;
+    if (!JointNamed(args[0], joint)) return Refuse("calibrate takes yaw, hip or knee, not " + Quote(args[0]));
     CalibrationMark a{}, b{};
     for (int i : {1, 2}) {
         if (!ReadMark(args[i], i == 1 ? a : b)) {

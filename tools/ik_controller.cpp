@@ -190,11 +190,8 @@ int Probe(ControllerSettings settings, bool autoBaud) {
 // jog JOINT US: that one servo's pulse, the others not at all, for finding
 // by hand the pulse that puts a joint where it should be.
 int Jog(const LegSetup& setup, const ControllerSettings& settings, char** args) {
-    Joint joint = kJointCount;
-    for (int j = 0; j < kJointCount; ++j) {
-        if (std::strcmp(args[0], JointName(static_cast<Joint>(j))) == 0) joint = static_cast<Joint>(j);
-    }
-    if (joint == kJointCount) return Refuse("jog takes yaw, hip or knee, not " + Quote(args[0]));
+    Joint joint = kYawJoint;
+    if (!JointNamed(args[0], joint)) return Refuse("jog takes yaw, hip or knee, not " + Quote(args[0]));
     const std::optional<ServoSetting>& servo = setup.leg.servos[joint];
     if (!servo || !servo->channel) {
         return Refuse(std::string("jog ") + args[0] + ": [servo." + args[0] + "] has no channel to send to");
