@@ -8,6 +8,7 @@
 #include "app/motion.h"
 #include "app/title.h"
 #include "kinematics/truncate.h"
+#include "parallel/worker_pool.h"
 #include "render/margin_drawing.h"
 #include "render/pixel_axis.h"
 
@@ -142,6 +143,9 @@ void OnRedraw(HWND window) {
 // marked stale.
 void RebuildDepthSlice() {
     Leg* leg = app.leg;
+    // The sweep and the plot run on every core: the other threads wake
+    // while the buffer is cleared.
+    SharedPool().Prime();
     app.buffers->ClearWorkspaceBuffer();
     leg->workspaceReady = false;
     leg->SetTarget(app.target);
@@ -152,6 +156,7 @@ void RebuildDepthSlice() {
 // M: the same slice plotted again, the other way.
 void ToggleMarginMode() {
     app.marginMode = !app.marginMode;
+    SharedPool().Prime();
     app.buffers->ClearWorkspaceBuffer();
     PlotCloud();
 }

@@ -8,6 +8,7 @@
 
 #include "kinematics/grid.h"
 #include "kinematics/sweep.h"
+#include "parallel/worker_pool.h"
 #include "platform/win32.h"
 #include "render/margin_drawing.h"
 #include "volume/cloud_writers.h"
@@ -66,12 +67,12 @@ void MarginDepthChange(benchmark::State& state) {
     for (auto _ : state) {
         depth = depth == 3 ? 4 : 3;
         Clock::time_point t0 = Clock::now();
-        FastSweep(leg, depth, grid, points);
+        FastSweep(leg, depth, grid, SharedPool(), points);
         Clock::time_point t1 = Clock::now();
-        SliceMargins(leg, grid, depth, points, margins, VolumeThreads(0));
+        SliceMargins(leg, grid, depth, points, margins, &SharedPool());
         Clock::time_point t2 = Clock::now();
         buffer.Clear();
-        DrawMarginCloud(buffer.dc, points, margins, 15, 350, 15, 425);
+        DrawMarginCloud(buffer.dc, points, margins, 15, 350, 15, 425, &SharedPool());
         Clock::time_point t3 = Clock::now();
         sweep += Seconds(t0, t1);
         margin += Seconds(t1, t2);

@@ -17,6 +17,7 @@
 #include "kinematics/grid.h"
 #include "kinematics/ik_solver.h"
 #include "kinematics/sweep.h"
+#include "parallel/worker_pool.h"
 
 namespace {
 
@@ -159,50 +160,134 @@ Change FindChange(int from, int to, Pred pred, int hint) {
     return Change{first, hi};
 }
 
-// Where the walk puts the points in range: a list, or only their number.
-class ListSink {
-public:
-    explicit ListSink(PointList& points) : points_(points) {}
-    void Reserve(size_t count) { points_.reserve(count); }
-    void Take(const float* xs, int from, int to, float y) {
-        for (int i = from; i < to; ++i) points_.push_back(D3DXVECTOR3(xs[i], y, 0));
-    }
+// Where the walk puts the points in range: the runs of them, or only their
+// number.
+struct PointRun {
+    int from;  // columns [from, to) of one row
+    int to;
+    float y;
+};
 
-private:
-    PointList& points_;
+class RunSink {
+public:
+    void Take(int from, int to, float y) {
+        if (!runs.empty() && runs.back().y == y && runs.back().to == from) {
+            runs.back().to = to;
+        } else {
+            runs.push_back(PointRun{from, to, y});
+        }
+        count += static_cast<size_t>(to - from);
+    }
+    std::vector<PointRun> runs;
+    size_t count = 0;
 };
 
 class CountSink {
 public:
-    void Reserve(size_t) {}
-    void Take(const float*, int from, int to, float) { count += static_cast<size_t>(to - from); }
+    void Take(int from, int to, float) { count += static_cast<size_t>(to - from); }
     size_t count = 0;
 };
 
-// The per-depth column data and the per-leg limits that every row reads.
+// What every row of one slice reads: the per-leg limits and the per-depth
+// column data, worked out once and shared by the bands of rows.
+struct SlicePlan {
+    SlicePlan(const LegDescription& leg, float depth, const std::vector<float>& grid)
+        : leg(leg), limits(MakeSweepLimits(leg)), samples(grid), depth(depth), zz(depth * depth),
+          IK(leg.Solver()) {}
+
+    // False when no point of the slice can be in range. Every sum is at
+    // least z·z: beyond the shell nothing is in range, and a NaN depth makes
+    // every angle NaN.
+    bool Prepare() {
+        if (!(zz <= limits.outerOut)) return false;
+        PrepareColumns();
+        const double l = leg.lower;
+        lowerCircle = Circle{leg.upper * std::sin(limits.lowerAngle), leg.upper * std::cos(limits.lowerAngle)};
+        upperCircle = Circle{leg.upper * std::sin(limits.upperAngle), leg.upper * std::cos(limits.upperAngle)};
+        lowerSquared = l * l;
+        return true;
+    }
+
+    // Whether any point of the row at sample y can be within the outer window.
+    bool RowInWindow(float y) const { return !(y * y + zz > limits.outerOut); }
+
+    // Every point in range lies in the square around the disc where the sum
+    // stays within the outer window: the points to make room for.
+    size_t SquarePoints() const {
+        size_t side = 0;
+        for (float square : squares) side += square + zz <= limits.outerOut;
+        return side * side;
+    }
+
+    const LegDescription& leg;
+    const SweepLimits limits;
+    const std::vector<float>& samples;
+    const float depth;
+    const float zz;
+    const IKSolver IK;
+
+    int count = 0;
+    int firstRight = 0;
+    std::vector<float> squares;
+    std::vector<double> reach;
+    std::vector<char> yawInRange;
+    std::vector<int> yawChanges;
+    std::array<std::array<AngleTest, kAngleTests>, 2> angleTests{};
+    Circle lowerCircle{0, 0};
+    Circle upperCircle{0, 0};
+    double lowerSquared = 0;
+
+private:
+    void PrepareColumns() {
+        count = static_cast<int>(samples.size());
+        squares.resize(count);
+        reach.resize(count);
+        yawInRange.resize(count);
+        LegPose pose;
+        IKSolver solver = IK;
+        for (int i = 0; i < count; ++i) {
+            float x = samples[i];
+            squares[i] = x * x;
+            pose.SetTarget(D3DXVECTOR3(x, 0, depth));
+            float yaw = solver.YawAngle(pose);
+            reach[i] = pose.reach;
+            float e = 90.0f - static_cast<float>(ToDegrees(yaw));
+            yawInRange[i] = leg.ranges[kYawJoint].Holds(e) ? 1 : 0;
+        }
+        firstRight = static_cast<int>(
+            std::partition_point(samples.begin(), samples.end(), [](float x) { return x < 0; }) - samples.begin());
+        yawChanges.clear();
+        for (int i = 1; i < count; ++i) {
+            if (yawInRange[i] != yawInRange[i - 1]) yawChanges.push_back(i);
+        }
+        const double turn = kPi;
+        const double slack = limits.angleSlack;
+        const double L = limits.lowerAngle, U = limits.upperAngle;
+        const double angles[kAngleTests] = {L + slack, L - turn, L, L - turn - slack,
+                                            U + slack, U - turn, U, U - turn - slack};
+        const bool above[kAngleTests] = {true, true, false, false, true, true, false, false};
+        for (int half = 0; half < 2; ++half) {
+            for (int k = 0; k < kAngleTests; ++k) angleTests[half][k] = MakeAngleTest(angles[k], above[k], half == 1);
+        }
+    }
+};
+
+// Walks a band of rows of a planned slice. Each band has its own walker:
+// the hints and cuts below change from row to row.
 template <typename Sink>
 class SliceWalker {
 public:
-    SliceWalker(const LegDescription& leg, float depth, const std::vector<float>& grid, Sink& sink,
-                SweepStats& stats)
-        : leg_(leg), limits_(MakeSweepLimits(leg)), samples_(grid), depth_(depth), zz_(depth * depth),
-          IK_(leg.Solver()), sink_(sink), stats_(stats) {}
+    SliceWalker(const SlicePlan& plan, Sink& sink, SweepStats& stats)
+        : limits_(plan.limits), samples_(plan.samples), depth_(plan.depth), zz_(plan.zz), IK_(plan.IK),
+          sink_(sink), stats_(stats), count_(plan.count), firstRight_(plan.firstRight), reach_(plan.reach),
+          yawInRange_(plan.yawInRange), yawChanges_(plan.yawChanges), angleTests_(plan.angleTests),
+          lowerCircle_(plan.lowerCircle), upperCircle_(plan.upperCircle), lowerSquared_(plan.lowerSquared),
+          squares_(plan.squares) {}
 
-    void Run() {
-        // Every sum is at least z·z: beyond the shell nothing is in range,
-        // and a NaN depth makes every angle NaN.
-        if (!(zz_ <= limits_.outerOut)) return;
-        PrepareColumns();
-        // Every point in range lies in the square around the disc where
-        // the sum stays within the outer window.
-        size_t side = 0;
-        for (float square : squares_) side += square + zz_ <= limits_.outerOut;
-        sink_.Reserve(side * side);
-        const double l = leg_.lower;
-        lowerCircle_ = Circle{leg_.upper * std::sin(limits_.lowerAngle), leg_.upper * std::cos(limits_.lowerAngle)};
-        upperCircle_ = Circle{leg_.upper * std::sin(limits_.upperAngle), leg_.upper * std::cos(limits_.upperAngle)};
-        lowerSquared_ = l * l;
-        for (float y : samples_) {
+    // The rows of samples [firstRow, lastRow).
+    void Run(int firstRow, int lastRow) {
+        for (int row = firstRow; row < lastRow; ++row) {
+            const float y = samples_[row];
             y_ = y;
             yy_ = y * y;
             if (yy_ + zz_ > limits_.outerOut) continue;
@@ -212,39 +297,6 @@ public:
     }
 
 private:
-    void PrepareColumns() {
-        count_ = static_cast<int>(samples_.size());
-        squares_.resize(count_);
-        reach_.resize(count_);
-        yawInRange_.resize(count_);
-        LegPose pose;
-        for (int i = 0; i < count_; ++i) {
-            float x = samples_[i];
-            squares_[i] = x * x;
-            pose.SetTarget(D3DXVECTOR3(x, 0, depth_));
-            float yaw = IK_.YawAngle(pose);
-            reach_[i] = pose.reach;
-            float e = 90.0f - static_cast<float>(ToDegrees(yaw));
-            yawInRange_[i] = leg_.ranges[kYawJoint].Holds(e) ? 1 : 0;
-        }
-        firstRight_ = static_cast<int>(std::partition_point(samples_.begin(), samples_.end(),
-                                                            [](float x) { return x < 0; }) -
-                                       samples_.begin());
-        yawChanges_.clear();
-        for (int i = 1; i < count_; ++i) {
-            if (yawInRange_[i] != yawInRange_[i - 1]) yawChanges_.push_back(i);
-        }
-        const double turn = kPi;
-        const double slack = limits_.angleSlack;
-        const double L = limits_.lowerAngle, U = limits_.upperAngle;
-        const double angles[kAngleTests] = {L + slack, L - turn, L, L - turn - slack,
-                                            U + slack, U - turn, U, U - turn - slack};
-        const bool above[kAngleTests] = {true, true, false, false, true, true, false, false};
-        for (int half = 0; half < 2; ++half) {
-            for (int k = 0; k < kAngleTests; ++k) angleTests_[half][k] = MakeAngleTest(angles[k], above[k], half == 1);
-        }
-    }
-
     float Sum(int i) const { return (squares_[i] + yy_) + zz_; }
 
     double CircleTest(const Circle& c, int i) const {
@@ -412,22 +464,21 @@ private:
 
     void Emit(int from, int to, Verdict verdict) {
         if (verdict == Verdict::kIn) {
-            sink_.Take(samples_.data(), from, to, y_);
+            sink_.Take(from, to, y_);
         } else if (verdict == Verdict::kSolve) {
             LegPose pose;
             for (int i = from; i < to; ++i) {
                 ++stats_.exactSolves;
                 pose.SetTarget(D3DXVECTOR3(samples_[i], y_, depth_));
                 IK_.Solve(pose);
-                if (!IK_.outOfRange) sink_.Take(samples_.data(), i, i + 1, y_);
+                if (!IK_.outOfRange) sink_.Take(i, i + 1, y_);
             }
         }
     }
 
     static constexpr int kMaxCuts = 64;
 
-    const LegDescription& leg_;
-    const SweepLimits limits_;
+    const SweepLimits& limits_;
     const std::vector<float>& samples_;
     const float depth_;
     const float zz_;
@@ -435,16 +486,16 @@ private:
     Sink& sink_;
     SweepStats& stats_;
 
-    int count_ = 0;
-    int firstRight_ = 0;
-    std::vector<float> squares_;
-    std::vector<double> reach_;
-    std::vector<char> yawInRange_;
-    std::vector<int> yawChanges_;
-    std::array<std::array<AngleTest, kAngleTests>, 2> angleTests_{};
-    Circle lowerCircle_{0, 0};
-    Circle upperCircle_{0, 0};
-    double lowerSquared_ = 0;
+    const int count_;
+    const int firstRight_;
+    const std::vector<double>& reach_;
+    const std::vector<char>& yawInRange_;
+    const std::vector<int>& yawChanges_;
+    const std::array<std::array<AngleTest, kAngleTests>, 2>& angleTests_;
+    const Circle lowerCircle_;
+    const Circle upperCircle_;
+    const double lowerSquared_;
+    const std::vector<float>& squares_;
 
     // Where each test changed on the row before, per half row: two slots per
     // test (either side of a circle's centre) and one for the outer edge.
@@ -466,13 +517,81 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The rows [first, last) of the grid whose points may be in range, split
+// into bands. A middle row costs far more than one near the edge of the
+// reach, so there are several bands a thread, taken as threads become free.
+struct Bands {
+    int first = 0;
+    int last = 0;
+    int count = 0;
+    int Begin(int band) const { return first + static_cast<int>(int64_t{last - first} * band / count); }
+};
+
+Bands BandsOf(const SlicePlan& plan, int threads) {
+    Bands bands;
+    const int rows = static_cast<int>(plan.samples.size());
+    while (bands.first < rows && !plan.RowInWindow(plan.samples[bands.first])) ++bands.first;
+    bands.last = rows;
+    while (bands.last > bands.first && !plan.RowInWindow(plan.samples[bands.last - 1])) --bands.last;
+    const int kBandsPerThread = 4;
+    bands.count = std::max(1, std::min(threads == 1 ? 1 : kBandsPerThread * threads, bands.last - bands.first));
+    return bands;
+}
+
+// Sweeps the bands on the pool, each into runs of points, and then writes
+// the runs into the list, each band at its place, on the pool again.
+void SweepInBands(const LegDescription& leg, float depth, const std::vector<float>& grid, WorkerPool* pool,
+                  PointList& points, SweepStats* stats) {
+    SlicePlan plan(leg, depth, grid);
+    if (!plan.Prepare()) {
+        points.clear();
+        if (stats) *stats = SweepStats{};
+        return;
+    }
+    const Bands bands = BandsOf(plan, pool ? pool->Threads() : 1);
+    std::vector<RunSink> runs(static_cast<size_t>(bands.count));
+    std::vector<SweepStats> counts(static_cast<size_t>(bands.count));
+    auto sweepBand = [&](int band) {
+        SliceWalker<RunSink>(plan, runs[band], counts[band]).Run(bands.Begin(band), bands.Begin(band + 1));
+    };
+    if (pool) pool->Run(bands.count, sweepBand);
+    else for (int band = 0; band < bands.count; ++band) sweepBand(band);
+
+    std::vector<size_t> offsets(static_cast<size_t>(bands.count) + 1, 0);
+    SweepStats total;
+    for (int band = 0; band < bands.count; ++band) {
+        offsets[band + 1] = offsets[band] + runs[band].count;
+        total.exactSolves += counts[band].exactSolves;
+    }
+    // Room for the square around the disc of reach, kept from one depth to
+    // the next. The list is not cleared first: every element below its new
+    // size is written next, and only those beyond its old size are made.
+    points.reserve(plan.SquarePoints());
+    points.resize(offsets.back());
+    const float* xs = plan.samples.data();
+    auto fillBand = [&](int band) {
+        D3DXVECTOR3* out = points.data() + offsets[band];
+        for (const PointRun& run : runs[band].runs) {
+            for (int i = run.from; i < run.to; ++i) *out++ = D3DXVECTOR3(xs[i], run.y, 0);
+        }
+    };
+    if (pool) pool->Run(bands.count, fillBand);
+    else for (int band = 0; band < bands.count; ++band) fillBand(band);
+    if (stats) *stats = total;
+}
+
+}  // namespace
+
 void FastSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, PointList& points,
                SweepStats* stats) {
-    SweepStats counts;
-    points.clear();
-    ListSink sink(points);
-    SliceWalker<ListSink>(leg, depth, grid, sink, counts).Run();
-    if (stats) *stats = counts;
+    SweepInBands(leg, depth, grid, nullptr, points, stats);
+}
+
+void FastSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, WorkerPool& pool,
+               PointList& points, SweepStats* stats) {
+    SweepInBands(leg, depth, grid, &pool, points, stats);
 }
 
 void FastSweep(const LegDescription& leg, float depth, PointList& points, SweepStats* stats) {
@@ -486,7 +605,8 @@ void FastSweep(float depth, PointList& points, SweepStats* stats) {
 size_t FastSweepCount(const LegDescription& leg, float depth, const std::vector<float>& grid, SweepStats* stats) {
     SweepStats counts;
     CountSink sink;
-    SliceWalker<CountSink>(leg, depth, grid, sink, counts).Run();
+    SlicePlan plan(leg, depth, grid);
+    if (plan.Prepare()) SliceWalker<CountSink>(plan, sink, counts).Run(0, static_cast<int>(grid.size()));
     if (stats) *stats = counts;
     return sink.count;
 }

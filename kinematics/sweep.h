@@ -11,6 +11,8 @@
 #include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
 
+class WorkerPool;
+
 // One full solve per grid point, about a million of them: the reference
 // that the fast sweep must reproduce.
 void LiteralSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, PointList& points);
@@ -28,6 +30,9 @@ struct SweepStats {
 // the slice's disc of reach.
 void FastSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, PointList& points,
                SweepStats* stats = nullptr);
+// The same list, swept in bands of rows on the pool's threads.
+void FastSweep(const LegDescription& leg, float depth, const std::vector<float>& grid, WorkerPool& pool,
+               PointList& points, SweepStats* stats = nullptr);
 void FastSweep(const LegDescription& leg, float depth, PointList& points, SweepStats* stats = nullptr);
 void FastSweep(float depth, PointList& points, SweepStats* stats = nullptr);
 

@@ -5,6 +5,8 @@
 // of windows, queues or backends. Only platform/ includes it.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 
 #include "platform/gdi_surface.h"
@@ -43,27 +45,40 @@ struct DcState {
 DcState* LookUpDc(HDC dc);
 DcTarget ResolveDcUncached(HDC dc);
 
-// The last memory DC resolved, kept until anything in the GDI table changes
-// (an object made, freed or selected), which empties it. A point-by-point
-// drawing loop then pays one comparison per call to find its pixels, and one
-// more to find its colour already converted. Window DCs and clipped DCs are
-// never kept: a kept DC's rectangle is its whole surface.
+// The last memory DC each thread resolved, kept until anything in the GDI
+// table changes (an object made, freed or selected), which moves the table's
+// generation on. A point-by-point drawing loop then pays two comparisons per
+// call to find its pixels, and one more to find its colour already
+// converted. Window DCs and clipped DCs are never kept: a kept DC's rectangle
+// is its whole surface. Each thread keeps its own, so that threads may set
+// pixels of one bitmap side by side (disjoint ones: the pixels are plain
+// stores) while the table stands still.
 struct DcCache {
     HDC dc = nullptr;
     DcTarget target;
+    uint64_t generation = 0;
     // The colour SetPixel wrote last through this DC, the pixel it became
     // and the colour GDI reports back for it.
     COLORREF color = 0;
     uint32_t pixel = 0;
     COLORREF reported = 0;
 };
-extern DcCache dcCache;
+extern thread_local DcCache dcCache;
+extern std::atomic<uint64_t> gdiTableGeneration;
 
-// Something in the GDI table changed: no DC resolved before may be trusted.
-inline void ForgetResolvedDc() { dcCache = DcCache{}; }
+// Something in the GDI table changed: no DC resolved before, on any
+// thread, may be trusted.
+inline void ForgetResolvedDc() {
+    gdiTableGeneration.fetch_add(1, std::memory_order_relaxed);
+    dcCache = DcCache{};
+}
+
+inline bool DcIsKept(HDC dc) {
+    return dc && dc == dcCache.dc && dcCache.generation == gdiTableGeneration.load(std::memory_order_relaxed);
+}
 
 inline DcTarget ResolveDc(HDC dc) {
-    if (dc && dc == dcCache.dc) return dcCache.target;
+    if (DcIsKept(dc)) return dcCache.target;
     return ResolveDcUncached(dc);
 }
 

@@ -12,6 +12,10 @@
 
 using namespace tavrin;
 
+// Defined beside SetPixel, whose common case then reaches it directly, with
+// no call to a thread-local initialiser.
+thread_local DcCache tavrin::dcCache;
+
 namespace {
 
 // Runs arrive already clipped, and both pixel formats store one uint32 per
@@ -95,9 +99,9 @@ inline COLORREF PutPixel(const DcTarget& t, int x, int y, COLORREF color) {
 
 // Kept out of SetPixel, so that its common case needs no stack frame.
 [[gnu::noinline]] COLORREF SetPixelResolving(HDC hdc, int x, int y, COLORREF color) {
-    DcTarget t = ResolveDcUncached(hdc);
+    DcTarget t = DcIsKept(hdc) ? dcCache.target : ResolveDcUncached(hdc);
     if (!t.surface) return CLR_INVALID;
-    if (hdc == dcCache.dc) {
+    if (DcIsKept(hdc)) {
         dcCache.color = color;
         dcCache.pixel = PixelForSurface(*t.surface, color);
         dcCache.reported = PixelToColor(dcCache.pixel);
@@ -109,16 +113,21 @@ inline COLORREF PutPixel(const DcTarget& t, int x, int y, COLORREF color) {
 
 }  // namespace
 
-// A point-by-point drawing loop draws into the memory DC it resolved last,
-// in the colour it drew last: that costs two comparisons, a bounds check
-// and a store. The kept DC's rectangle is its whole surface, so each bound
+// A point-by-point drawing loop draws into the memory DC it resolved last:
+// that costs three comparisons, a bounds check and a store, and a new colour
+// one conversion, without looking the DC up again. The kept DC's rectangle is its whole surface, so each bound
 // is one unsigned comparison, which negative coordinates also fail.
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
-    const DcCache& kept = dcCache;
-    if (hdc && hdc == kept.dc && color == kept.color) {
+    DcCache& kept = dcCache;
+    if (DcIsKept(hdc)) {
         Surface& s = *kept.target.surface;
         if (static_cast<unsigned>(x) < static_cast<unsigned>(s.width) &&
             static_cast<unsigned>(y) < static_cast<unsigned>(s.height)) {
+            if (color != kept.color) {
+                kept.color = color;
+                kept.pixel = PixelForSurface(s, color);
+                kept.reported = PixelToColor(kept.pixel);
+            }
             s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x)] = kept.pixel;
             s.MarkChanged();
             return kept.reported;
@@ -209,14 +218,16 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
     if (sameSurface) snapshot = in.pixels;
     const uint32_t* source = sameSurface ? snapshot.data() : in.pixels.data();
     // A copy that changes no pixel leaves the generation alone, so that the
-    // loop's copy of an unchanged frame does not count as a new frame.
-    bool changed = false;
+    // loop's copy of an unchanged frame does not count as a new frame. Once
+    // the destination is marked changed anyway (a frame cleared before its
+    // copy), rows are copied without comparing them first.
+    bool changed = out.MarkedChanged();
     const size_t rowBytes = sizeof(uint32_t) * static_cast<size_t>(w);
     for (int64_t ty = top; ty < bottom; ++ty) {
         const uint32_t* s = source + static_cast<size_t>(ty - dy) * in.width + static_cast<size_t>(left - dx);
         uint32_t* d = out.pixels.data() + static_cast<size_t>(ty) * out.width + static_cast<size_t>(left);
         if (convert.kind == BltConversion::Copy) {
-            if (std::memcmp(d, s, rowBytes) == 0) continue;
+            if (!changed && std::memcmp(d, s, rowBytes) == 0) continue;
             std::memcpy(d, s, rowBytes);
             changed = true;
         } else {

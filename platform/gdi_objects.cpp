@@ -11,7 +11,7 @@
 
 namespace tavrin {
 
-DcCache dcCache;
+std::atomic<uint64_t> gdiTableGeneration{1};
 
 namespace {
 
@@ -264,7 +264,7 @@ DcTarget ResolveDcUncached(HDC dc) {
         t.clip = raster::Intersect(t.clip, d->clip);
     } else if (d->kind == DcKind::Memory) {
         uint32_t black = PixelForSurface(*t.surface, 0);
-        dcCache = DcCache{dc, t, 0, black, PixelToColor(black)};
+        dcCache = DcCache{dc, t, gdiTableGeneration.load(std::memory_order_relaxed), 0, black, PixelToColor(black)};
     }
     return t;
 }

@@ -3,6 +3,7 @@
 // platform/ includes it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -23,12 +24,16 @@ struct Surface {
     // Generation() with the one it showed last. A plain store per write,
     // rather than a count, keeps a pixel-by-pixel loop free of a chain of
     // dependent read-modify-writes through memory.
-    void MarkChanged() { changed_ = true; }
+    // Threads drawing disjoint pixels side by side may all mark it: the
+    // flag is atomic, and it is read before it is written, so that the
+    // threads do not pass its cache line to and fro on every pixel.
+    void MarkChanged() {
+        if (!changed_.load(std::memory_order_relaxed)) changed_.store(true, std::memory_order_relaxed);
+    }
+    // Whether a write since the last Generation() will make a new one.
+    bool MarkedChanged() const { return changed_.load(std::memory_order_relaxed); }
     uint64_t Generation() {
-        if (changed_) {
-            ++generation_;
-            changed_ = false;
-        }
+        if (changed_.exchange(false, std::memory_order_relaxed)) ++generation_;
         return generation_;
     }
 
@@ -36,7 +41,7 @@ struct Surface {
     void Resize(int newWidth, int newHeight);
 
 private:
-    bool changed_ = false;
+    std::atomic<bool> changed_{false};
     uint64_t generation_ = 0;
 };
 

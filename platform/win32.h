@@ -14,9 +14,16 @@
 #endif
 #include <windows.h>
 #include <windowsx.h>
+// Windows serialises nothing for a DC that threads share: the program sets
+// a bitmap's pixels from one thread only.
+#define TAVRIN_PIXELS_FROM_MANY_THREADS 0
 #else
 #include <stddef.h>
 #include <stdint.h>
+
+// Threads may set disjoint pixels of one memory DC side by side, as long as
+// no GDI object is made, selected or freed meanwhile (platform/README.md).
+#define TAVRIN_PIXELS_FROM_MANY_THREADS 1
 
 // ---------------------------------------------------------------------------
 // Types. Sizes follow the SDK's ILP32/LLP64 model: LONG, BOOL, DWORD and UINT

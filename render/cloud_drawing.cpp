@@ -2,8 +2,11 @@
 // pixel that some point of the list falls on. A grid step is 0.75 pixel at
 // any leg's scale (reach / 500 units at 375 / reach pixels per unit), so
 // neighbouring points of a grid row often share a pixel; such a point is
-// not set again, and the buffer ends up the same.
+// not set again, and the buffer ends up the same. A band of pixel rows
+// starts a row afresh, so plotting bands side by side sets the same pixels.
+#include <atomic>
 #include <cstddef>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -12,8 +15,10 @@
 
 #include "render/leg.h"
 #include "kinematics/truncate.h"
+#include "parallel/worker_pool.h"
 #include "platform/win32.h"
 #include "render/pixel_axis.h"
+#include "render/row_bands.h"
 
 namespace {
 
@@ -61,28 +66,56 @@ size_t PlotFourAtATime(const D3DXVECTOR3* points, size_t i, size_t count, float 
 }
 #endif
 
-}  // namespace
-
-void Leg::DrawWorkspace() {
-    if (!workspaceReady) return;
-    const D3DXVECTOR3* points = workspace.data();
-    const size_t count = workspace.size();
-    const PixelAxis across{scale.x, origin.x}, down{scale.y, origin.y};
-    const HDC dc = workspaceDC;
-    for (size_t i = 0; i < count;) {
+// Points [from, to) of the list, starting at the first point of a row.
+// With a band, rows it does not own are left out; false if there were any.
+bool PlotPoints(const D3DXVECTOR3* points, size_t from, size_t to, PixelAxis across, PixelAxis down, HDC dc,
+                const RowBand* band = nullptr) {
+    bool owned = true;
+    for (size_t i = from; i < to;) {
         const float y = points[i].y;
         const int py = down.Pixel(y);
+        if (band && !band->Owns(py)) {
+            owned = false;
+            for (++i; i < to && points[i].y == y; ++i) {
+            }
+            continue;
+        }
         int previous = across.Pixel(points[i].x);
         SetPixel(dc, previous, py, kCloudColour);
         ++i;
 #ifdef TAVRIN_CLOUD_SSE2
-        i = PlotFourAtATime(points, i, count, y, py, across, previous, dc);
+        i = PlotFourAtATime(points, i, to, y, py, across, previous, dc);
 #endif
-        for (; i < count && points[i].y == y; ++i) {
+        for (; i < to && points[i].y == y; ++i) {
             const int px = across.Pixel(points[i].x);
             if (px == previous) continue;
             previous = px;
             SetPixel(dc, px, py, kCloudColour);
         }
     }
+    return owned;
+}
+
+}  // namespace
+
+// In bands of pixel rows on every core where the list comes in rows, as the
+// sweeps give it; else, or should a band meet a row it does not own, on
+// this thread. Either way the same pixels are set.
+void Leg::DrawWorkspace() {
+    if (!workspaceReady) return;
+    const D3DXVECTOR3* points = workspace.data();
+    const size_t count = workspace.size();
+    const PixelAxis across{scale.x, origin.x}, down{scale.y, origin.y};
+    const HDC dc = workspaceDC;
+    WorkerPool& pool = SharedPool();
+    std::vector<RowBand> bands;
+    std::atomic<bool> strays{false};
+    if (CutIntoRowBands(points, count, down, pool, bands)) {
+        pool.Run(static_cast<int>(bands.size()), [&](int k) {
+            const RowBand& band = bands[k];
+            if (!PlotPoints(points, band.from, band.to, across, down, dc, &band)) strays = true;
+        });
+        if (!strays) return;
+    }
+    PlotPoints(points, 0, count, across, down, dc);
 }

@@ -1,10 +1,13 @@
 #include "render/margin_drawing.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <string>
 
+#include "parallel/worker_pool.h"
 #include "render/pixel_axis.h"
+#include "render/row_bands.h"
 #include "volume/margin_ramp.h"
 
 namespace {
@@ -40,24 +43,24 @@ struct Pixel {
 
 }  // namespace
 
-void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>& margins, float scaleX,
-                     float originX, float scaleY, float originY) {
-    const size_t count = std::min(points.size(), margins.size());
-    if (count == 0) return;
-    COLORREF colours[kMarginCount];
-    for (int m = 0; m < kMarginCount; ++m) colours[m] = ColourOf(m);
-    auto colourOf = [&](uint8_t m) { return colours[std::min<int>(m, kMarginCount - 1)]; };
+namespace {
 
+// Points [from, to) into their smallest margins per pixel, then each pixel
+// once. With a band, points on rows it does not own are left out; false if
+// there were any.
+bool PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size_t from, size_t to,
+                 const COLORREF* colours, PixelAxis across, PixelAxis down, const RowBand* band = nullptr) {
+    if (from >= to) return true;
+    auto colourOf = [&](uint8_t m) { return colours[std::min<int>(m, kMarginCount - 1)]; };
     // The pixel mapping is monotone in each coordinate, so the bounds come
     // from the extreme coordinates alone.
-    float lowX = points[0].x, highX = lowX, lowY = points[0].y, highY = lowY;
-    for (size_t i = 1; i < count; ++i) {
+    float lowX = points[from].x, highX = lowX, lowY = points[from].y, highY = lowY;
+    for (size_t i = from + 1; i < to; ++i) {
         lowX = std::min(lowX, points[i].x);
         highX = std::max(highX, points[i].x);
         lowY = std::min(lowY, points[i].y);
         highY = std::max(highY, points[i].y);
     }
-    const PixelAxis across{scaleX, originX}, down{scaleY, originY};
     auto pixelOf = [&](const D3DXVECTOR3& p) { return Pixel{across.Pixel(p.x), down.Pixel(p.y)}; };
     const Pixel a = pixelOf(D3DXVECTOR3(lowX, lowY, 0)), b = pixelOf(D3DXVECTOR3(highX, highY, 0));
     const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
@@ -66,15 +69,18 @@ void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>
     const int64_t height = int64_t{bottom} - top + 1;
     // A coordinate beyond the int range truncates to INT_MIN, out of order.
     const bool overflows = a.x == INT_MIN || a.y == INT_MIN || b.x == INT_MIN || b.y == INT_MIN;
+    // A band's rows are apart from the others': it leaves out any point
+    // that is not on one of them.
+    if (band && (overflows || !band->Owns(top) || !band->Owns(bottom))) return false;
     if (overflows || width * height > kMostScratchPixels) {
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = from; i < to; ++i) {
             const Pixel p = pixelOf(points[i]);
             SetPixel(dc, p.x, p.y, colourOf(margins[i]));
         }
-        return;
+        return true;
     }
     std::vector<uint8_t> smallest(static_cast<size_t>(width * height), kNoPoint);
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = from; i < to; ++i) {
         const Pixel p = pixelOf(points[i]);
         // Only a coordinate that is no number escapes the bounds.
         if (p.x < left || p.x > right || p.y < top || p.y > bottom) continue;
@@ -88,6 +94,34 @@ void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>
             SetPixel(dc, static_cast<int>(left + column), static_cast<int>(top + row), colourOf(cells[column]));
         }
     }
+    return true;
+}
+
+}  // namespace
+
+void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>& margins, float scaleX,
+                     float originX, float scaleY, float originY, WorkerPool* pool) {
+    const size_t count = std::min(points.size(), margins.size());
+    if (count == 0) return;
+    COLORREF colours[kMarginCount];
+    for (int m = 0; m < kMarginCount; ++m) colours[m] = ColourOf(m);
+    const PixelAxis across{scaleX, originX}, down{scaleY, originY};
+    // Bands of pixel rows own their pixels, and each finds the smallest
+    // margin of every one of them. Should one meet a point on a row it does
+    // not own, the whole list is plotted again here: every pixel a band set
+    // is set again, to its right colour.
+    std::vector<RowBand> bands;
+    if (pool && CutIntoRowBands(points.data(), count, down, *pool, bands)) {
+        std::atomic<bool> strays{false};
+        pool->Run(static_cast<int>(bands.size()), [&](int k) {
+            const RowBand& band = bands[k];
+            if (!PlotMargins(dc, points.data(), margins.data(), band.from, band.to, colours, across, down, &band)) {
+                strays = true;
+            }
+        });
+        if (!strays) return;
+    }
+    PlotMargins(dc, points.data(), margins.data(), 0, count, colours, across, down);
 }
 
 void DrawMarginLegend(HDC dc, int frameHeight) {

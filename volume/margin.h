@@ -8,6 +8,8 @@
 #include "kinematics/leg_description.h"
 #include "kinematics/point_list.h"
 
+class WorkerPool;
+
 // The margin of a pose solved in range: the smallest, over yaw, hip and
 // knee, of (angle - min) and (max - angle), in whole degrees. 0 means some
 // joint is at its end stop; no margin exceeds 90.
@@ -18,7 +20,7 @@ int JointMargin(const LegDescription& leg, const LegPose& pose);
 // JointMargin of the pose that the solver gives for (x, y, depth). A point
 // that the solver puts out of range, which the sweeps never list, gets 0.
 // The yaw and the reach, which depend on the column alone, are worked out
-// once per sample of `grid`; the list is shared out between `threads`
+// once per sample of `grid`; with a pool, the list is shared out between its
 // threads.
 void SliceMargins(const LegDescription& leg, const std::vector<float>& grid, float depth, const PointList& points,
-                  std::vector<uint8_t>& margins, int threads = 1);
+                  std::vector<uint8_t>& margins, WorkerPool* pool = nullptr);

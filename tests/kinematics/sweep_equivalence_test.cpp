@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "kinematics/grid.h"
 #include "kinematics/sweep.h"
+#include "parallel/worker_pool.h"
 #include "float_bits.h"
 
 namespace {
@@ -41,7 +43,15 @@ std::string PointText(const D3DXVECTOR3& p) {
     return ::testing::AssertionSuccess();
 }
 
-// Both sweeps at one depth, each into a list that holds stale points.
+// Three threads on however many cores: bands are taken in no fixed order.
+WorkerPool& Pool() {
+    static WorkerPool pool(3);
+    return pool;
+}
+
+// Both sweeps at one depth, each into a list that holds stale points: the
+// fast one on this thread and in bands on the pool, once into a list
+// shorter than the slice's and once into a longer one.
 void ExpectSameSweep(const LegDescription& leg, float depth) {
     SCOPED_TRACE("depth " + std::to_string(depth) + " (bits " + std::to_string(FloatBits(depth)) + ")");
     PointList literal(3, D3DXVECTOR3(1, 2, 3));
@@ -49,6 +59,12 @@ void ExpectSameSweep(const LegDescription& leg, float depth) {
     LiteralSweep(leg, depth, literal);
     FastSweep(leg, depth, fast);
     EXPECT_TRUE(SameBits(literal, fast));
+    const std::vector<float> grid = GridSamples(leg.Reach());
+    for (size_t stale : {size_t{7}, literal.size() + 1000}) {
+        PointList banded(stale, D3DXVECTOR3(7, 8, 9));
+        FastSweep(leg, depth, grid, Pool(), banded);
+        EXPECT_TRUE(SameBits(literal, banded)) << "in bands, over " << stale << " stale points";
+    }
 }
 
 void ExpectSameSweep(float depth) {

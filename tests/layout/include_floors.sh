@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every include runs one way: kinematics alone; the serial controller, the
+# Every include runs one way: the pool of threads alone; kinematics on it; the serial controller, the
 # 3-D volume and foot paths on kinematics (paths also on the controller's
 # commands); the leg file reader on kinematics and the controller; render
 # on kinematics, the volume and the Win32 API; app above all of them; tools
@@ -14,7 +14,7 @@ cd "$1" || exit 2
 . "$rules"
 
 bad=0
-for file in $(git ls-files 'kinematics/*' 'controller/*' 'volume/*' 'footpath/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
+for file in $(git ls-files 'parallel/*' 'kinematics/*' 'controller/*' 'volume/*' 'footpath/*' 'legfile/*' 'render/*' 'app/*' 'tools/*' 'platform/*' | grep -E '\.(h|cpp)$'); do
   from=$(floor "$file")
   [ -n "$from" ] || continue
   for header in $(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file"); do

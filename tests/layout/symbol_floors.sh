@@ -18,7 +18,7 @@ source_of() {
   echo "$dir/${file%.o}"
 }
 
-objects=$(find "$build/platform" "$build/kinematics" "$build/text" "$build/controller" "$build/volume" "$build/footpath" \
+objects=$(find "$build/platform" "$build/parallel" "$build/kinematics" "$build/text" "$build/controller" "$build/volume" "$build/footpath" \
                "$build/legfile" "$build/render" "$build/app" "$build/tools" -name '*.o' 2>/dev/null | sort)
 [ -n "$objects" ] || { echo "symbol_floors: no object files under $build"; exit 2; }
 

@@ -3,7 +3,9 @@
 // move the current position; single pixels; BitBlt with its clipping and
 // format conversions. The line and rectangle geometry itself is checked
 // against GDI in tests/raster.
+#include <future>
 #include <set>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -229,6 +231,47 @@ TEST(SetPixel, WritesInsideAndIgnoresOutside) {
     EXPECT_EQ(kInk, GetPixel(canvas.dc, 0, 0));
     SelectObject(canvas.dc, old);
     DeleteObject(pen);
+}
+
+// Threads setting their own rows of one bitmap side by side, each in
+// colours that change from pixel to pixel: every pixel ends in its colour.
+// A thread that kept a DC draws into the bitmap selected into it now.
+TEST(SetPixel, ThreadsSideBySideAndAfterTheTableChanges) {
+    const int width = 64, rows = 40;
+    auto colourAt = [](int x, int y) { return RGB(x * 4, y * 6, (x + y) % 2 ? 0x80 : 0x10); };
+    Canvas canvas(width, rows);
+    auto drawRows = [&](HDC dc, int from, int to) {
+        for (int y = from; y < to; ++y) {
+            for (int x = 0; x < width; ++x) SetPixel(dc, x, y, colourAt(x, y));
+        }
+    };
+    std::thread lower(drawRows, canvas.dc, rows / 2, rows);
+    drawRows(canvas.dc, 0, rows / 2);
+    lower.join();
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < width; ++x) ASSERT_EQ(colourAt(x, y), GetPixel(canvas.dc, x, y)) << x << ", " << y;
+    }
+
+    // A worker keeps the DC it drew through; then another bitmap is
+    // selected into that DC, and the worker's next pixel goes there.
+    HDC screen = GetDC(nullptr);
+    HBITMAP other = CreateCompatibleBitmap(screen, width, rows);
+    ReleaseDC(nullptr, screen);
+    std::promise<void> kept, selected;
+    std::thread worker([&] {
+        SetPixel(canvas.dc, 0, 0, kInk);
+        kept.set_value();
+        selected.get_future().wait();
+        SetPixel(canvas.dc, 3, 3, kFill);
+    });
+    kept.get_future().wait();
+    HGDIOBJ previous = SelectObject(canvas.dc, other);
+    selected.set_value();
+    worker.join();
+    EXPECT_EQ(kFill, GetPixel(canvas.dc, 3, 3));
+    SelectObject(canvas.dc, previous);
+    EXPECT_EQ(colourAt(3, 3), GetPixel(canvas.dc, 3, 3));
+    DeleteObject(other);
 }
 
 TEST(BitBlt, ClipsAgainstBothBitmaps) {

@@ -7,6 +7,7 @@
 
 #include "kinematics/grid.h"
 #include "kinematics/sweep.h"
+#include "parallel/worker_pool.h"
 #include "test_legs.h"
 #include "volume/margin.h"
 
@@ -50,6 +51,9 @@ TEST(JointMarginTest, IsTheSmallestDistanceToAnyEndStop) {
 
 class SliceMarginsTest : public ::testing::TestWithParam<LegDescription> {};
 
+// Three threads on two cores: the pieces are taken in no fixed order.
+WorkerPool pool(3);
+
 // Every listed point of slices through the middle, the inner shell and the
 // edge of the reach, on one thread and on three.
 TEST_P(SliceMarginsTest, EqualTheSolversMarginForEveryPoint) {
@@ -66,7 +70,7 @@ TEST_P(SliceMarginsTest, EqualTheSolversMarginForEveryPoint) {
         FastSweep(leg, depth, grid, points);
         std::vector<uint8_t> single, shared;
         SliceMargins(leg, grid, depth, points, single);
-        SliceMargins(leg, grid, depth, points, shared, 3);
+        SliceMargins(leg, grid, depth, points, shared, &pool);
         ASSERT_EQ(points.size(), single.size());
         ASSERT_EQ(single, shared);
         for (size_t i = 0; i < points.size(); ++i) {
@@ -99,7 +103,7 @@ TEST(SliceMarginsTest, RandomLegsEqualTheSolver) {
         PointList points;
         FastSweep(leg, depth, grid, points);
         std::vector<uint8_t> margins;
-        SliceMargins(leg, grid, depth, points, margins, 2);
+        SliceMargins(leg, grid, depth, points, margins, &pool);
         for (size_t k = 0; k < points.size(); ++k) {
             ASSERT_EQ(SolvedMargin(leg, points[k].x, points[k].y, depth), static_cast<int>(margins[k]))
                 << "point (" << points[k].x << ", " << points[k].y << ")";
