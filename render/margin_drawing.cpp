@@ -3,7 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <string>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TAVRIN_MARGIN_SSE2 1
+#endif
 
 #include "parallel/worker_pool.h"
 #include "render/pixel_axis.h"
@@ -46,11 +52,10 @@ struct Pixel {
 namespace {
 
 // Points [from, to) into their smallest margins per pixel, then each pixel
-// once. With a band, points on rows it does not own are left out; false if
-// there were any.
-bool PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size_t from, size_t to,
-                 const COLORREF* colours, PixelAxis across, PixelAxis down, const RowBand* band = nullptr) {
-    if (from >= to) return true;
+// once.
+void PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size_t from, size_t to,
+                 const COLORREF* colours, PixelAxis across, PixelAxis down) {
+    if (from >= to) return;
     auto colourOf = [&](uint8_t m) { return colours[std::min<int>(m, kMarginCount - 1)]; };
     // The pixel mapping is monotone in each coordinate, so the bounds come
     // from the extreme coordinates alone.
@@ -69,15 +74,12 @@ bool PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size
     const int64_t height = int64_t{bottom} - top + 1;
     // A coordinate beyond the int range truncates to INT_MIN, out of order.
     const bool overflows = a.x == INT_MIN || a.y == INT_MIN || b.x == INT_MIN || b.y == INT_MIN;
-    // A band's rows are apart from the others': it leaves out any point
-    // that is not on one of them.
-    if (band && (overflows || !band->Owns(top) || !band->Owns(bottom))) return false;
     if (overflows || width * height > kMostScratchPixels) {
         for (size_t i = from; i < to; ++i) {
             const Pixel p = pixelOf(points[i]);
             SetPixel(dc, p.x, p.y, colourOf(margins[i]));
         }
-        return true;
+        return;
     }
     std::vector<uint8_t> smallest(static_cast<size_t>(width * height), kNoPoint);
     for (size_t i = from; i < to; ++i) {
@@ -94,6 +96,66 @@ bool PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size
             SetPixel(dc, static_cast<int>(left + column), static_cast<int>(top + row), colourOf(cells[column]));
         }
     }
+}
+
+// A band's points one pixel row at a time, for a list in rows of rising y
+// whose rows run in rising x, so that the columns of a pixel row lie
+// between those of its grid rows' ends: every point folds its margin into
+// a line of the pixel row's columns (the grid rows on one pixel row, about
+// four for every three, all fold into it; packed truncation gives what
+// TruncateToInt gives, INT_MIN for whatever it maps there). Each pixel of
+// the line is then set once. False, with nothing drawn on the pixel row at
+// hand, when a row is not the band's or a point falls outside its row's
+// columns: the caller then draws the whole list another way.
+bool PlotMarginRows(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, const RowBand& band,
+                    const COLORREF* colours, PixelAxis across, PixelAxis down) {
+    // A line wider than this (a strange scale) is left to the other way.
+    constexpr int64_t kWidestLine = 1 << 16;
+    std::vector<uint8_t> line;
+    for (size_t i = band.from; i < band.to;) {
+        const int py = down.Pixel(points[i].y);
+        if (!band.Owns(py)) return false;
+        // The grid rows on this pixel row, and the columns their ends fall on.
+        size_t end = i;
+        int low = INT_MAX, high = INT_MIN;
+        while (end < band.to && down.Pixel(points[end].y) == py) {
+            const float y = points[end].y;
+            const size_t first = end;
+            while (end < band.to && points[end].y == y) ++end;
+            low = std::min(low, across.Pixel(points[first].x));
+            high = std::max(high, across.Pixel(points[end - 1].x));
+        }
+        if (low == INT_MIN || high < low || int64_t{high} - low >= kWidestLine) return false;
+        line.assign(static_cast<size_t>(high - low + 1), kNoPoint);
+        const unsigned width = static_cast<unsigned>(high - low + 1);
+        // Every point folds into its column's cell; a column outside the
+        // line shows in `outside`, checked once the pixel row is done.
+        unsigned outside = 0;
+        auto fold = [&](int column, uint8_t margin) {
+            const unsigned at = static_cast<unsigned>(column) - static_cast<unsigned>(low);
+            outside |= at >= width;
+            uint8_t& cell = line[at < width ? at : 0];
+            cell = std::min(cell, margin);
+        };
+        size_t k = i;
+#ifdef TAVRIN_MARGIN_SSE2
+        const __m128 scale = _mm_set1_ps(across.scale), origin = _mm_set1_ps(across.origin);
+        for (; end - k >= 4; k += 4) {
+            const __m128 xs = _mm_setr_ps(points[k].x, points[k + 1].x, points[k + 2].x, points[k + 3].x);
+            alignas(16) int columns[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(columns),
+                            _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(xs, scale), origin)));
+            for (int lane = 0; lane < 4; ++lane) fold(columns[lane], margins[k + lane]);
+        }
+#endif
+        for (; k < end; ++k) fold(across.Pixel(points[k].x), margins[k]);
+        if (outside) return false;
+        for (unsigned at = 0; at < width; ++at) {
+            if (line[at] == kNoPoint) continue;
+            SetPixel(dc, low + static_cast<int>(at), py, colours[std::min<int>(line[at], kMarginCount - 1)]);
+        }
+        i = end;
+    }
     return true;
 }
 
@@ -107,17 +169,14 @@ void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>
     for (int m = 0; m < kMarginCount; ++m) colours[m] = ColourOf(m);
     const PixelAxis across{scaleX, originX}, down{scaleY, originY};
     // Bands of pixel rows own their pixels, and each finds the smallest
-    // margin of every one of them. Should one meet a point on a row it does
-    // not own, the whole list is plotted again here: every pixel a band set
-    // is set again, to its right colour.
+    // margin of every one of them. Should one meet a list not in rows of
+    // rising y and x, the whole list is plotted again here: every pixel a
+    // band set is set again, to its right colour.
     std::vector<RowBand> bands;
     if (pool && CutIntoRowBands(points.data(), count, down, *pool, bands)) {
         std::atomic<bool> strays{false};
         pool->Run(static_cast<int>(bands.size()), [&](int k) {
-            const RowBand& band = bands[k];
-            if (!PlotMargins(dc, points.data(), margins.data(), band.from, band.to, colours, across, down, &band)) {
-                strays = true;
-            }
+            if (!PlotMarginRows(dc, points.data(), margins.data(), bands[k], colours, across, down)) strays = true;
         });
         if (!strays) return;
     }

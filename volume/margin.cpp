@@ -70,12 +70,14 @@ private:
 
 // The knee's steps for a leg, made once on each thread that asks: the
 // window's thread, or each thread of a 3-D sweep, keeps the last leg's.
-const KneeSteps& KneeStepsFor(const LegDescription& leg) {
-    thread_local std::unique_ptr<KneeSteps> kept;
+// A solver holds a reference of its own, so that it outlives a change of
+// the thread's leg.
+std::shared_ptr<const KneeSteps> KneeStepsFor(const LegDescription& leg) {
+    thread_local std::shared_ptr<const KneeSteps> kept;
     if (!kept || kept->upper() != leg.upper || kept->lower() != leg.lower) {
-        kept.reset(new KneeSteps(leg.upper, leg.lower));
+        kept = std::make_shared<const KneeSteps>(leg.upper, leg.lower);
     }
-    return *kept;
+    return kept;
 }
 
 // The solver's steps for one target, with the column's share done once:
@@ -87,7 +89,7 @@ const KneeSteps& KneeStepsFor(const LegDescription& leg) {
 class MarginSolver {
 public:
     MarginSolver(const LegDescription& leg, const std::vector<float>& grid, float depth)
-        : leg_(leg), IK_(leg.Solver()), knee_(KneeStepsFor(leg)), grid_(grid), depth_(depth),
+        : leg_(leg), IK_(leg.Solver()), kneeSteps_(KneeStepsFor(leg)), knee_(*kneeSteps_), grid_(grid), depth_(depth),
           zz_(depth * depth), hipConstant_(static_cast<float>(leg.upper * leg.upper - leg.lower * leg.lower)),
           twiceUpper_(static_cast<float>(2 * leg.upper)), hipMargins_(leg.ranges[kHipJoint], true),
           kneeMargins_(leg.ranges[kKneeJoint], false) {
@@ -264,6 +266,7 @@ private:
 
     const LegDescription& leg_;
     const IKSolver IK_;
+    const std::shared_ptr<const KneeSteps> kneeSteps_;
     const KneeSteps& knee_;
     const std::vector<float>& grid_;
     const float depth_;
