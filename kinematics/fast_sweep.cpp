@@ -553,8 +553,15 @@ void SweepInBands(const LegDescription& leg, float depth, const std::vector<floa
     const Bands bands = BandsOf(plan, pool ? pool->Threads() : 1);
     std::vector<RunSink> runs(static_cast<size_t>(bands.count));
     std::vector<SweepStats> counts(static_cast<size_t>(bands.count));
+    // Each band walks into a sink and counts of its own on its thread's
+    // stack, and hands them over once: side by side in the arrays, bands on
+    // different threads would write one cache line back and forth.
     auto sweepBand = [&](int band) {
-        SliceWalker<RunSink>(plan, runs[band], counts[band]).Run(bands.Begin(band), bands.Begin(band + 1));
+        RunSink sink;
+        SweepStats stats;
+        SliceWalker<RunSink>(plan, sink, stats).Run(bands.Begin(band), bands.Begin(band + 1));
+        runs[band] = std::move(sink);
+        counts[band] = stats;
     };
     if (pool) pool->Run(bands.count, sweepBand);
     else for (int band = 0; band < bands.count; ++band) sweepBand(band);
