@@ -558,10 +558,10 @@ void SweepInBands(const LegDescription& leg, float depth, const std::vector<floa
     // different threads would write one cache line back and forth.
     auto sweepBand = [&](int band) {
         RunSink sink;
-        SweepStats stats;
-        SliceWalker<RunSink>(plan, sink, stats).Run(bands.Begin(band), bands.Begin(band + 1));
+        SweepStats bandStats;
+        SliceWalker<RunSink>(plan, sink, bandStats).Run(bands.Begin(band), bands.Begin(band + 1));
         runs[band] = std::move(sink);
-        counts[band] = stats;
+        counts[band] = bandStats;
     };
     if (pool) pool->Run(bands.count, sweepBand);
     else for (int band = 0; band < bands.count; ++band) sweepBand(band);

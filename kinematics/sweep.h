@@ -1,6 +1,7 @@
 // The reachable-workspace sweep: every grid point of the slice at one depth
 // that the solver accepts, row by row (rising y), each row in rising x, each
-// point stored as (x, y, 0). Both sweeps clear the list first and then append.
+// point stored as (x, y, 0). Both sweeps replace the list's contents: it
+// ends up holding the slice's points and nothing else.
 // The grid is the samples of grid.h, the same on both axes; the forms
 // without one use the leg's slice grid, GridSamples(leg.Reach()).
 #pragma once

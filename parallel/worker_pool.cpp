@@ -31,8 +31,7 @@ WorkerPool::~WorkerPool() {
 }
 
 void WorkerPool::Run(int pieces, const std::function<void(int)>& piece) {
-    std::unique_lock<std::mutex> caller(running_, std::try_to_lock);
-    if (!caller.owns_lock() || workers_.empty() || pieces <= 1) {
+    if (workers_.empty() || pieces <= 1 || busy_.exchange(true)) {
         for (int k = 0; k < pieces; ++k) piece(k);
         return;
     }
@@ -42,15 +41,24 @@ void WorkerPool::Run(int pieces, const std::function<void(int)>& piece) {
         pieces_ = pieces;
         next_ = 0;
         done_ = 0;
+        failure_ = nullptr;
         ++generation_;
     }
     wake_.notify_all();
     TakePieces();
-    std::unique_lock<std::mutex> lock(mutex_);
-    // A worker that has not taken a piece by now finds none left and never
-    // touches the job again; one still working counts towards done_.
-    finished_.wait(lock, [this] { return done_ == pieces_; });
-    piece_ = nullptr;
+    std::exception_ptr failure;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        // A worker that has not taken a piece by now finds none left and
+        // never touches the job again; one still working counts towards
+        // done_.
+        finished_.wait(lock, [this] { return done_ == pieces_; });
+        piece_ = nullptr;
+        failure = failure_;
+        failure_ = nullptr;
+    }
+    busy_.store(false);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void WorkerPool::TakePieces() {
@@ -59,8 +67,19 @@ void WorkerPool::TakePieces() {
         const int k = next_++;
         const std::function<void(int)>& piece = *piece_;
         lock.unlock();
-        piece(k);
+        std::exception_ptr failure;
+        try {
+            piece(k);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         lock.lock();
+        if (failure) {
+            if (!failure_) failure_ = failure;
+            // The pieces not yet begun count as done without running.
+            done_ += pieces_ - next_;
+            next_ = pieces_;
+        }
         if (++done_ == pieces_) finished_.notify_one();
     }
 }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -14,7 +15,7 @@
 class WorkerPool {
 public:
     // `threads` counts the caller: 1 makes no thread and runs every piece
-    // on the caller. Values below 1 count as 1.
+    // on the caller. Values below 1 count as 1, above 64 as 64.
     explicit WorkerPool(int threads);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
@@ -26,7 +27,8 @@ public:
     // have returned. The caller takes pieces too; which thread takes which
     // piece is not fixed, so a piece must write only what is its own. A job
     // given while another runs (a piece that gives one, or a second caller)
-    // runs on its caller alone.
+    // runs on its caller alone. A piece that throws stops the pieces not yet
+    // begun; once those begun have returned, Run throws the first exception.
     void Run(int pieces, const std::function<void(int)>& piece);
 
     // Wakes the threads ahead of jobs about to come, so that the time a
@@ -47,13 +49,14 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable finished_;
-    std::mutex running_;  // held by the caller of the job being run
+    std::atomic<bool> busy_{false};  // a job is being run
     // The job, guarded by mutex_.
     const std::function<void(int)>* piece_ = nullptr;
     int pieces_ = 0;
     int next_ = 0;
     int done_ = 0;
     std::atomic<unsigned long> generation_{0};  // written under mutex_
+    std::exception_ptr failure_;  // the first exception of the job
     unsigned long primes_ = 0;
     bool stopping_ = false;
 };

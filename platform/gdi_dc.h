@@ -47,7 +47,7 @@ DcTarget ResolveDcUncached(HDC dc);
 
 // The last memory DC each thread resolved, kept until anything in the GDI
 // table changes (an object made, freed or selected), which moves the table's
-// generation on. A point-by-point drawing loop then pays two comparisons per
+// generation on. A point-by-point drawing loop then pays three comparisons per
 // call to find its pixels, and one more to find its colour already
 // converted. Window DCs and clipped DCs are never kept: a kept DC's rectangle
 // is its whole surface. Each thread keeps its own, so that threads may set

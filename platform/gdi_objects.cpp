@@ -381,6 +381,12 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     return TRUE;
 }
 
+DWORD WINAPI GetObjectType(HGDIOBJ h) {
+    const DcRecord* d = FindDc(static_cast<HDC>(h));
+    if (!d) return 0;
+    return d->kind == DcKind::Memory ? OBJ_MEMDC : OBJ_DC;
+}
+
 HGDIOBJ WINAPI GetStockObject(int i) {
     EnsureStock();
     if (i < 0 || i >= static_cast<int>(sizeof stockObjects / sizeof stockObjects[0])) return nullptr;

@@ -388,6 +388,8 @@ typedef struct tagCREATESTRUCTA {
 #define LTGRAY_BRUSH 1
 #define GRAY_BRUSH 2
 #define DKGRAY_BRUSH 3
+#define OBJ_DC 3
+#define OBJ_MEMDC 10
 #define BLACK_BRUSH 4
 #define NULL_BRUSH 5
 #define HOLLOW_BRUSH NULL_BRUSH
@@ -487,6 +489,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
 BOOL WINAPI DeleteObject(HGDIOBJ ho);
 HGDIOBJ WINAPI GetStockObject(int i);
+// OBJ_MEMDC for a memory DC, OBJ_DC for a window's or the screen's; this
+// subset answers for DCs alone, and 0 for anything else.
+DWORD WINAPI GetObjectType(HGDIOBJ h);
 HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);

@@ -110,7 +110,7 @@ void Leg::DrawWorkspace() {
     WorkerPool& pool = SharedPool();
     std::vector<RowBand> bands;
     std::atomic<bool> strays{false};
-    if (CutIntoRowBands(points, count, down, pool, bands)) {
+    if (CutIntoRowBands(dc, points, count, down, pool, bands)) {
         pool.Run(static_cast<int>(bands.size()), [&](int k) {
             const RowBand& band = bands[k];
             if (!PlotPoints(points, band.from, band.to, across, down, dc, &band)) strays = true;

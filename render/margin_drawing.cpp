@@ -51,6 +51,31 @@ struct Pixel {
 
 namespace {
 
+// Points [from, to) by sorting them by pixel, for a list too spread out for
+// a scratch image: each pixel once, in the smallest of its margins. A
+// coordinate beyond the int range is on no bitmap and left out.
+void PlotMarginsSorted(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size_t from, size_t to,
+                       const COLORREF* colours, PixelAxis across, PixelAxis down) {
+    struct Cell {
+        int y;
+        int x;
+        uint8_t margin;
+        bool operator<(const Cell& o) const {
+            return y != o.y ? y < o.y : x != o.x ? x < o.x : margin < o.margin;
+        }
+    };
+    std::vector<Cell> cells;
+    for (size_t i = from; i < to; ++i) {
+        const Cell c{down.Pixel(points[i].y), across.Pixel(points[i].x), margins[i]};
+        if (c.x != INT_MIN && c.y != INT_MIN) cells.push_back(c);
+    }
+    std::sort(cells.begin(), cells.end());
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0 && cells[i].y == cells[i - 1].y && cells[i].x == cells[i - 1].x) continue;
+        SetPixel(dc, cells[i].x, cells[i].y, colours[std::min<int>(cells[i].margin, kMarginCount - 1)]);
+    }
+}
+
 // Points [from, to) into their smallest margins per pixel, then each pixel
 // once.
 void PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size_t from, size_t to,
@@ -75,10 +100,7 @@ void PlotMargins(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, size
     // A coordinate beyond the int range truncates to INT_MIN, out of order.
     const bool overflows = a.x == INT_MIN || a.y == INT_MIN || b.x == INT_MIN || b.y == INT_MIN;
     if (overflows || width * height > kMostScratchPixels) {
-        for (size_t i = from; i < to; ++i) {
-            const Pixel p = pixelOf(points[i]);
-            SetPixel(dc, p.x, p.y, colourOf(margins[i]));
-        }
+        PlotMarginsSorted(dc, points, margins, from, to, colours, across, down);
         return;
     }
     std::vector<uint8_t> smallest(static_cast<size_t>(width * height), kNoPoint);
@@ -112,9 +134,14 @@ bool PlotMarginRows(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, c
     // A line wider than this (a strange scale) is left to the other way.
     constexpr int64_t kWidestLine = 1 << 16;
     std::vector<uint8_t> line;
+    int previousRow = 0;
     for (size_t i = band.from; i < band.to;) {
+        // A row beyond the int range (or of no number) is on no bitmap, and
+        // a pixel row met again after others would lose its first points.
         const int py = down.Pixel(points[i].y);
-        if (!band.Owns(py)) return false;
+        if (py == INT_MIN || !band.Owns(py)) return false;
+        if (i > band.from && !(band.rising ? py > previousRow : py < previousRow)) return false;
+        previousRow = py;
         // The grid rows on this pixel row, and the columns their ends fall on.
         size_t end = i;
         int low = INT_MAX, high = INT_MIN;
@@ -122,6 +149,7 @@ bool PlotMarginRows(HDC dc, const D3DXVECTOR3* points, const uint8_t* margins, c
             const float y = points[end].y;
             const size_t first = end;
             while (end < band.to && points[end].y == y) ++end;
+            if (end == first) return false;  // a y of no number
             low = std::min(low, across.Pixel(points[first].x));
             high = std::max(high, across.Pixel(points[end - 1].x));
         }
@@ -173,7 +201,7 @@ void DrawMarginCloud(HDC dc, const PointList& points, const std::vector<uint8_t>
     // rising y and x, the whole list is plotted again here: every pixel a
     // band set is set again, to its right colour.
     std::vector<RowBand> bands;
-    if (pool && CutIntoRowBands(points.data(), count, down, *pool, bands)) {
+    if (pool && CutIntoRowBands(dc, points.data(), count, down, *pool, bands)) {
         std::atomic<bool> strays{false};
         pool->Run(static_cast<int>(bands.size()), [&](int k) {
             if (!PlotMarginRows(dc, points.data(), margins.data(), bands[k], colours, across, down)) strays = true;

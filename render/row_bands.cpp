@@ -14,11 +14,14 @@ constexpr size_t kBandsPerThread = 4;
 
 }  // namespace
 
-bool CutIntoRowBands(const D3DXVECTOR3* points, size_t count, PixelAxis down, const WorkerPool& pool,
+bool CutIntoRowBands(HDC dc, const D3DXVECTOR3* points, size_t count, PixelAxis down, const WorkerPool& pool,
                      std::vector<RowBand>& bands) {
     bands.clear();
     const size_t threads = static_cast<size_t>(pool.Threads());
     if (!TAVRIN_PIXELS_FROM_MANY_THREADS || threads < 2 || count < kLeastPointsToShare) return false;
+    // Only a memory DC's pixels are plain stores; a window's tell its
+    // window of each change.
+    if (GetObjectType(dc) != OBJ_MEMDC) return false;
     const size_t pieces = kBandsPerThread * threads;
     std::vector<size_t> starts{0};
     for (size_t k = 1; k < pieces; ++k) {
@@ -39,7 +42,7 @@ bool CutIntoRowBands(const D3DXVECTOR3* points, size_t count, PixelAxis down, co
     const size_t last = starts.size() - 1;
     for (size_t k = 0; k <= last; ++k) {
         const size_t to = k < last ? starts[k + 1] : count;
-        RowBand band{starts[k], to, 0, 0};
+        RowBand band{starts[k], to, 0, 0, rising};
         if (rising) {
             band.low = rows[k];
             band.high = k < last ? rows[k + 1] - 1 : INT_MAX;

@@ -51,7 +51,13 @@ KneeSteps::KneeSteps(int upper, int lower) : upper_(upper), lower_(lower) {
     };
     lowest_ = LeastWhere(0.0f, largest, [&](float s) { return cosineOf(s) <= 1.0f; });
     const float beyond = LeastWhere(lowest_, largest, [&](float s) { return cosineOf(s) < -1.0f; });
-    if (!(cosineOf(lowest_) <= 1.0f) || beyond == lowest_) return;  // no sum has a cosine in range
+    if (!(cosineOf(lowest_) <= 1.0f) || beyond == lowest_) {
+        // No sum has a cosine in range: every sum is outside [lowest_,
+        // highest_], which is empty.
+        lowest_ = 1;
+        highest_ = 0;
+        return;
+    }
     highest_ = FloatOf(BitsOf(beyond) - 1);
     first_ = SolverDegrees(lowest_);
     const int last = SolverDegrees(highest_);

@@ -54,7 +54,7 @@ public:
         for (int i = 0; i < kSpan; ++i) {
             const int degrees = kLowest + i;
             const float angle = mirrored ? 180.0f - static_cast<float>(degrees) : static_cast<float>(degrees);
-            margins_[i] = static_cast<int8_t>(range.Holds(angle) ? RangeMargin(range, static_cast<int>(angle)) : -1);
+            margins_[i] = static_cast<int16_t>(range.Holds(angle) ? RangeMargin(range, static_cast<int>(angle)) : -1);
         }
     }
     int Of(int degrees) const {
@@ -65,7 +65,7 @@ public:
 private:
     static constexpr int kLowest = -181;
     static constexpr int kSpan = 361 - kLowest + 1;
-    std::array<int8_t, kSpan> margins_{};
+    std::array<int16_t, kSpan> margins_{};
 };
 
 // The knee's steps for a leg, made once on each thread that asks: the

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +75,26 @@ TEST(WorkerPoolTest, TwoCallersAtOnce) {
     call();
     other.join();
     EXPECT_EQ(2 * 200 * 28, sum.load());
+}
+
+// Two pieces that start side by side and both throw: Run throws once they
+// have returned, and the next job runs every piece once.
+TEST(WorkerPoolTest, APieceThatThrows) {
+    WorkerPool pool(2);
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<int> started{0};
+        EXPECT_THROW(pool.Run(2,
+                              [&](int k) {
+                                  ++started;
+                                  while (started.load() < 2) std::this_thread::yield();
+                                  throw std::runtime_error("piece " + std::to_string(k));
+                              }),
+                     std::runtime_error);
+        std::vector<std::atomic<int>> runs(8);
+        for (auto& r : runs) r = 0;
+        pool.Run(8, [&](int k) { ++runs[static_cast<size_t>(k)]; });
+        for (int k = 0; k < 8; ++k) ASSERT_EQ(1, runs[static_cast<size_t>(k)].load()) << "piece " << k;
+    }
 }
 
 TEST(WorkerPoolTest, PrimedThreadsStillTakeTheNextJob) {

@@ -1,10 +1,12 @@
 // The margin cloud and its legend, drawn into a memory DC and read back.
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "parallel/worker_pool.h"
 #include "render/margin_drawing.h"
 #include "tests/support/pixels.h"
 #include "volume/margin_ramp.h"
@@ -40,6 +42,82 @@ TEST(MarginDrawingTest, APixelShowsTheSmallestMarginOnIt) {
 
 // The same slice drawn by margins all of 30 or more is the plain cloud's
 // green on the same pixels.
+// Lists the bands must not plot as they come, plotted with a pool and
+// without one: the same pixels, and no hang. Each has more points than the
+// bands take on their own.
+struct OddList {
+    const char* what;
+    PointList points;
+    std::vector<uint8_t> margins;
+    float scaleY;
+};
+
+std::vector<OddList> OddLists() {
+    const float nan = std::nanf("");
+    std::vector<OddList> lists;
+    auto rows = [](int count, int width, float step) {
+        PointList points;
+        for (int r = 0; r < count; ++r) {
+            for (int c = 0; c < width; ++c) points.push_back(D3DXVECTOR3(c * 0.5f, r * step, 0));
+        }
+        return points;
+    };
+    auto marginsFor = [](const PointList& points) {
+        std::vector<uint8_t> m;
+        for (size_t i = 0; i < points.size(); ++i) m.push_back(static_cast<uint8_t>(i * 7 % 40));
+        return m;
+    };
+    OddList first{"a first point of no number", rows(100, 400, 0.5f), {}, 1};
+    first.points[0].y = nan;
+    lists.push_back(first);
+    OddList last{"rows falling, a last point of no number", rows(100, 400, 0.5f), {}, -1};
+    last.points.back().y = nan;
+    lists.push_back(last);
+    // Rows 2j, 2j+1, then 2j again with other margins: a pixel row met
+    // twice in one band.
+    OddList again{"a pixel row met again", {}, {}, 1};
+    for (int j = 0; j < 100; ++j) {
+        for (int pass : {0, 1, 2}) {
+            const float y = 2.0f * j + (pass == 1 ? 1 : 0);
+            for (int c = 0; c < 100; ++c) again.points.push_back(D3DXVECTOR3(c * 0.5f, y, 0));
+        }
+    }
+    lists.push_back(again);
+    // Spread over more pixels than a scratch image holds, pixels shared.
+    OddList spread{"spread out, pixels shared", rows(100, 400, 0.5f), {}, 1};
+    spread.points[0] = D3DXVECTOR3(-1e30f, -1e30f, 0);
+    spread.points[1] = D3DXVECTOR3(9000, 9000, 0);
+    lists.push_back(spread);
+    for (OddList& l : lists) l.margins = marginsFor(l.points);
+    return lists;
+}
+
+TEST(MarginDrawingTest, BandsDrawWhatOneThreadDraws) {
+    WorkerPool pool(3);
+    for (const OddList& list : OddLists()) {
+        SCOPED_TRACE(list.what);
+        const float originY = list.scaleY > 0 ? 20 : 180;
+        MemoryCanvas alone(220, 220, kBlack), shared(220, 220, kBlack);
+        DrawMarginCloud(alone.dc, list.points, list.margins, 1, 5, list.scaleY, originY);
+        DrawMarginCloud(shared.dc, list.points, list.margins, 1, 5, list.scaleY, originY, &pool);
+        for (int y = 0; y < 220; ++y) {
+            for (int x = 0; x < 220; ++x) {
+                ASSERT_EQ(GetPixel(alone.dc, x, y), GetPixel(shared.dc, x, y)) << x << ", " << y;
+            }
+        }
+    }
+}
+
+// The smallest margin wins however the pixels are found: the same points
+// drawn close together and spread far apart give the same pixel.
+TEST(MarginDrawingTest, SpreadListsKeepTheSmallestMargin) {
+    MemoryCanvas canvas(8, 4, kBlack);
+    const PointList points = {D3DXVECTOR3(0.25f, 0.5f, 0), D3DXVECTOR3(0, 0.5f, 0), D3DXVECTOR3(1e9f, 1e9f, 0)};
+    const std::vector<uint8_t> margins = {3, 20, 1};
+    DrawMarginCloud(canvas.dc, points, margins, 2, 1, 2, 1);
+    EXPECT_EQ(Ramp(3), GetPixel(canvas.dc, 1, 2));
+}
+
 TEST(MarginDrawingTest, AmpleMarginsAreTheCloudsGreen) {
     MemoryCanvas canvas(6, 6, kBlack);
     const PointList points = {D3DXVECTOR3(-1, -1, 0), D3DXVECTOR3(1, 1, 0)};
