@@ -60,8 +60,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
+#include "kinematics/float_search.h"
 #include "kinematics/sweep.h"
 
 namespace {
@@ -71,43 +71,15 @@ constexpr double kSumToDistanceSquared = 5.1 * kEps;
 constexpr double kAngleSlack = 1.5e-6;
 constexpr uint32_t kKneeBandUlps = 64;
 
-uint32_t Bits(float v) {
-    uint32_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-float FromBits(uint32_t b) {
-    float v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-
-// The first non-negative float in [low, high) where pred holds, for a
-// predicate false up to some float and true from there on below high; high
-// when it never holds there. High itself is never tested.
-template <typename Pred>
-float FirstFloatWhere(float low, float high, Pred pred) {
-    uint32_t lo = Bits(low), hi = Bits(high);
-    if (pred(low)) return low;
-    // pred(lo) is false; find the first true in (lo, hi].
-    while (hi - lo > 1) {
-        uint32_t mid = lo + (hi - lo) / 2;
-        if (pred(FromBits(mid))) hi = mid;
-        else lo = mid;
-    }
-    return FromBits(hi);
-}
-
 float StepDown(float v, uint32_t ulps) {
-    uint32_t b = Bits(v);
-    return FromBits(b > ulps ? b - ulps : 0);
+    uint32_t b = FloatBitsOf(v);
+    return FloatFromBits(b > ulps ? b - ulps : 0);
 }
 
 float StepUp(float v, uint32_t ulps) {
-    uint32_t b = Bits(v);
-    uint32_t limit = Bits(FLT_MAX);
-    return FromBits(limit - b > ulps ? b + ulps : limit);
+    uint32_t b = FloatBitsOf(v);
+    uint32_t limit = FloatBitsOf(FLT_MAX);
+    return FloatFromBits(limit - b > ulps ? b + ulps : limit);
 }
 
 // The solver's knee degrees for a target whose float sum is s.
@@ -123,7 +95,7 @@ void SetKneeLimits(const LegDescription& leg, SweepLimits& limits) {
     auto degrees = [&](float s) { return KneeDegreesAt(IK, s); };
     // At u² + l² the knee is square: its cosine is 0 or within an ulp of it.
     const float square = static_cast<float>(leg.upper * leg.upper + leg.lower * leg.lower);
-    const float infinity = FromBits(0x7f800000u);
+    const float infinity = FloatFromBits(0x7f800000u);
     const float end = FirstFloatWhere(square, infinity, [&](float s) { return degrees(s) == INT_MIN; });
     limits.kneeLow = FirstFloatWhere(0.0f, end, [&](float s) { return degrees(s) >= range.min; });
     limits.kneeHigh = FirstFloatWhere(0.0f, end, [&](float s) { return degrees(s) > range.max; });

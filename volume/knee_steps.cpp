@@ -3,44 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
+#include "kinematics/float_search.h"
 #include "kinematics/ik_solver.h"
 
-namespace {
-
-// Non-negative floats are ordered as their bit patterns are.
-uint32_t BitsOf(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-float FloatOf(uint32_t bits) {
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
-// The least non-negative float s in [from, to] with pred(s), for a pred
-// that is false and then true over that range; to when it never holds
-// before it.
-template <typename Pred>
-float LeastWhere(float from, float to, Pred pred) {
-    uint32_t lo = BitsOf(from), hi = BitsOf(to);
-    while (lo < hi) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (pred(FloatOf(mid))) hi = mid;
-        else lo = mid + 1;
-    }
-    return FloatOf(lo);
-}
-
-}  // namespace
-
 KneeSteps::KneeSteps(int upper, int lower) : upper_(upper), lower_(lower) {
-    const float largest = FloatOf(0x7f7fffffu);
+    const float largest = FloatFromBits(0x7f7fffffu);
     // The cosine falls as s rises: it is at most 1 from some sum on and
     // below -1 from a larger one on.
     auto cosineOf = [&](float s) {
@@ -49,8 +18,8 @@ KneeSteps::KneeSteps(int upper, int lower) : upper_(upper), lower_(lower) {
         const float numerator = static_cast<float>(upper * upper + lower * lower) - squared;
         return numerator / static_cast<float>(2 * upper * lower);
     };
-    lowest_ = LeastWhere(0.0f, largest, [&](float s) { return cosineOf(s) <= 1.0f; });
-    const float beyond = LeastWhere(lowest_, largest, [&](float s) { return cosineOf(s) < -1.0f; });
+    lowest_ = FirstFloatWhere(0.0f, largest, [&](float s) { return cosineOf(s) <= 1.0f; });
+    const float beyond = FirstFloatWhere(lowest_, largest, [&](float s) { return cosineOf(s) < -1.0f; });
     if (!(cosineOf(lowest_) <= 1.0f) || beyond == lowest_) {
         // No sum has a cosine in range: every sum is outside [lowest_,
         // highest_], which is empty.
@@ -58,11 +27,11 @@ KneeSteps::KneeSteps(int upper, int lower) : upper_(upper), lower_(lower) {
         highest_ = 0;
         return;
     }
-    highest_ = FloatOf(BitsOf(beyond) - 1);
+    highest_ = FloatFromBits(FloatBitsOf(beyond) - 1);
     first_ = SolverDegrees(lowest_);
     const int last = SolverDegrees(highest_);
     for (int degrees = first_ + 1; degrees <= last; ++degrees) {
-        rises_.push_back(LeastWhere(lowest_, highest_, [&](float s) { return SolverDegrees(s) >= degrees; }));
+        rises_.push_back(FirstFloatWhere(lowest_, highest_, [&](float s) { return SolverDegrees(s) >= degrees; }));
     }
     const double width = (static_cast<double>(highest_) - lowest_) / kBuckets;
     bucketsPerUnit_ = width > 0 ? static_cast<float>(1 / width) : 0;
